@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Drives the program as a user or a script would: bytes in on standard input,
+# exact bytes compared on standard output and standard error, and status 0.
+# usage: cli.sh EXE GROUP
+set -u
+exe=$(realpath "$1") group=$2
+tmp=$(realpath "$(mktemp -d)") || exit 1
+trap 'rm -rf "$tmp"' EXIT
+cd "$tmp" || exit 1
+passed=0 failed=0
+
+P='enter a filename:\n'
+OPEN='could not open file.\n'
+READ='error while reading file.\n'
+
+# check NAME OUT ERR CMD...: CMD must exit 0 writing exactly printf OUT and ERR.
+check() {
+	local name=$1 out=$2 err=$3 rc
+	shift 3
+	"$@" >out 2>err
+	rc=$?
+	printf "$out" >want.out
+	printf "$err" >want.err
+	if [ "$rc" = 0 ] && cmp -s out want.out && cmp -s err want.err; then
+		passed=$((passed + 1))
+	else
+		failed=$((failed + 1))
+		echo "FAIL $group/$name: exit status $rc"
+		diff <(od -c want.out) <(od -c out)
+		diff <(od -c want.err) <(od -c err)
+	fi
+}
+
+feed() { printf "$1" | "$exe"; }
+
+contents() {
+	c() { printf "$2" >f; check "$1" "$P$3\n" '' feed 'f\n'; }
+	# name		file bytes		text shown
+	c empty		''			''
+	c no-final-lf	'a\nb'			'a\nb\n'
+	c final-lf	'a\nb\n'		'a\nb\n'
+	c one-lf	'\n'			'\n'
+	c two-lf	'\n\n'			'\n\n'
+	c blank-lines	'a\n\n\nb'		'a\n\n\nb\n'
+	c crlf		'a\r\nb\r\n'		'a\r\nb\r\n'
+	c lone-cr	'a\rb'			'a\rb\n'
+	c nul		'a\0b\n\0'		'a\0b\n\0\n'
+	c high-bytes	'\x80\xff\t'		'\x80\xff\t\n'
+}
+
+names() {
+	printf 'f\n' >f
+	printf 'spaces\n' >' f '
+	printf 'cr\n' >$'f\r'
+	mkdir d
+	n() { check "$1" "$P$3\n" "${4-}" feed "$2"; }
+	# name		standard input	text shown	message
+	n plain		'f\n'		'f\n'
+	n no-lf		'f'		'f\n'
+	n first-line	'f\nd\n'	'f\n'
+	n spaces-kept	' f \n'		'spaces\n'
+	n cr-kept	'f\r\n'		'cr\n'
+	n nul-ends	'f\0d\n'	'f\n'
+	n empty-name	'\n'		''		"$OPEN"
+	n empty-input	''		''		"$OPEN"
+	n missing	'nope\n'	''		"$OPEN"
+	n not-a-dir	'f/x\n'		''		"$OPEN"
+	n directory	'd\n'		''		"$READ"
+	n too-long	"$(printf '%05000d' 0)\n" ''	"$OPEN"
+	check closed-stdin "$P\n" "$OPEN" "$exe" <&-
+	check args-ignored "$P\n" "$OPEN" "$exe" f </dev/null
+}
+
+streams() {
+	printf 'f\n' >f
+	mkfifo p q
+	merged() { feed "$1" 2>&1; }
+	fifo() { printf 'x\ny' >p & feed 'p\n'; }
+	closed() { feed 'f\n' >&-; }
+	full() { feed 'f\n' >/dev/full; }
+	# A pipe whose reader has gone: open q both ways, add a writer, drop the reader.
+	broken() { exec 3<>q 4>q 3<&-; feed 'f\n' >&4; local rc=$?; exec 4>&-; return $rc; }
+	check merged-open "${P}${OPEN}\n" '' merged 'nope\n'
+	check merged-read "${P}${READ}\n" '' merged '.\n'
+	check proc "${P}Linux\n\n" '' feed '/proc/sys/kernel/ostype\n'
+	check fifo "${P}x\ny\n\n" '' fifo
+	check stdout-closed '' '' closed
+	check stdout-full '' '' full
+	check stdout-broken '' '' broken
+}
+
+# Faults injected into the reads of the file alone; the loader's reads go untouched.
+faults() {
+	command -v strace >/dev/null || { echo "strace is missing"; exit 1; }
+	export ASAN_OPTIONS=detect_leaks=0
+	printf 'a\nb\nc\n' >f
+	inject() { printf "$tmp/f\n" | strace -qqq -o /dev/null -P "$tmp/f" -e trace=read -e inject=read:"$1" "$exe"; }
+	check eio-first "$P\n" "$READ" inject error=EIO:when=1
+	check eio-after-lines "$P\n" "$READ" inject error=EIO:when=2
+	check eintr-retried "${P}a\nb\nc\n\n" '' inject error=EINTR:when=1
+}
+
+# Memory runs out under an address-space limit; sanitizer runtimes cannot start so.
+memory() {
+	[ "${SANITIZED:-0}" = 1 ] && { echo "skipped under sanitizers"; exit 77; }
+	limited() { (ulimit -v 65536; feed "$1") 3< <(yes); }
+	check dev-zero "$P\n" "$READ" limited '/dev/zero\n'
+	check endless-lines "$P\n" "$READ" limited '/dev/fd/3\n'
+	check endless-name "$P\n" "$OPEN" limited_name
+}
+limited_name() { (ulimit -v 65536; exec "$exe") </dev/zero; }
+
+"$group"
+echo "$group: $passed passed, $failed failed"
+[ "$failed" = 0 ]
