@@ -13,22 +13,29 @@ P='enter a filename:\n'
 OPEN='could not open file.\n'
 READ='error while reading file.\n'
 
-# check NAME OUT ERR CMD...: CMD must exit 0 writing exactly printf OUT and ERR.
-check() {
-	local name=$1 out=$2 err=$3 rc
-	shift 3
+# verify NAME CMD...: CMD must exit 0 writing exactly want.out and want.err.
+verify() {
+	local name=$1 rc
+	shift
 	"$@" >out 2>err
 	rc=$?
-	printf "$out" >want.out
-	printf "$err" >want.err
 	if [ "$rc" = 0 ] && cmp -s out want.out && cmp -s err want.err; then
 		passed=$((passed + 1))
 	else
 		failed=$((failed + 1))
 		echo "FAIL $group/$name: exit status $rc"
-		diff <(od -c want.out) <(od -c out)
+		diff <(od -c want.out) <(od -c out) | head -20
 		diff <(od -c want.err) <(od -c err)
 	fi
+}
+
+# check NAME OUT ERR CMD...: the same, with printf formats OUT and ERR.
+check() {
+	printf "$2" >want.out
+	printf "$3" >want.err
+	local name=$1
+	shift 3
+	verify "$name" "$@"
 }
 
 feed() { printf "$1" | "$exe"; }
@@ -98,6 +105,30 @@ faults() {
 	check eio-first "$P\n" "$READ" inject error=EIO:when=1
 	check eio-after-lines "$P\n" "$READ" inject error=EIO:when=2
 	check eintr-retried "${P}a\nb\nc\n\n" '' inject error=EINTR:when=1
+}
+
+# Contents around the first capacity of an unsized read, and files whose size
+# changed by a byte or two after it was taken, each ending with and without LF; sed is the oracle.
+sizes() {
+	local block=$((128 * 1024)) size last how
+	mkfifo p
+	yes 'thirty-nine bytes of text and a LF....' | head -c $((block + 1)) >src
+	file() { feed 'f\n'; }
+	fifo() { cat f >p & feed 'p\n'; }
+	lie() {
+		printf 'f\n' | ASAN_OPTIONS=verify_asan_link_order=0 \
+			FSTAT_SIZE_DELTA=$1 LD_PRELOAD=$LYING_FSTAT "$exe"
+	}
+	for size in 1 $((block - 1)) $block $((block + 1)); do
+		for last in x '\n'; do
+			{ head -c $((size - 1)) src; printf "$last"; } >f
+			{ printf "$P"; sed '$a\' f; echo; } >want.out
+			: >want.err
+			for how in file fifo 'lie -2' 'lie -1' 'lie 1'; do
+				verify "${how// /}-$size-$last" $how
+			done
+		done
+	done
 }
 
 # Memory runs out under an address-space limit; sanitizer runtimes cannot start so.
