@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Drives the program as a user or a script would: bytes in on standard input,
 # exact bytes compared on standard output and standard error, and status 0.
+# Also lints the manual and installs the program from its Debian package.
 # usage: cli.sh EXE GROUP
 set -u
 exe=$(realpath "$1") group=$2
@@ -98,7 +99,7 @@ streams() {
 
 # Faults injected into the reads of the file alone; the loader's reads go untouched.
 faults() {
-	command -v strace >/dev/null || { echo "strace is missing"; exit 1; }
+	needs strace
 	export ASAN_OPTIONS=detect_leaks=0
 	printf 'a\nb\nc\n' >f
 	inject() { printf "$tmp/f\n" | strace -qqq -o /dev/null -P "$tmp/f" -e trace=read -e inject=read:"$1" "$exe"; }
@@ -140,6 +141,34 @@ memory() {
 	check endless-name "$P\n" "$OPEN" limited_name
 }
 limited_name() { (ulimit -v 65536; exec "$exe") </dev/zero; }
+
+# needs COMMAND: a tool the group cannot run without; CI must have it.
+needs() {
+	command -v "$1" >/dev/null && return
+	echo "$1 is missing"
+	[ -n "${CI:-}" ] && exit 1
+	exit 77
+}
+
+manual() {
+	needs mandoc
+	: >want.out
+	: >want.err
+	verify mandoc mandoc -Tlint -W warning "$MANPAGE"
+	verify groff groff -ww -mandoc -z "$MANPAGE"
+}
+
+package() {
+	needs dpkg-deb
+	cpack -G DEB --config "$CPACK_CONFIG" -B deb >/dev/null || { echo "cpack failed"; exit 1; }
+	local deb=(deb/*.deb)
+	listed() { dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -E '/(bin|man1)/.'; }
+	check listed './usr/bin/grabbing_file_contents\n./usr/share/man/man1/grabbing_file_contents.1\n' '' listed
+	dpkg-deb -x "$deb" root
+	exe=$tmp/root/usr/bin/grabbing_file_contents
+	printf 'unpacked\n' >f
+	check unpacked "${P}unpacked\n\n" '' feed 'f\n'
+}
 
 "$group"
 echo "$group: $passed passed, $failed failed"
