@@ -79,6 +79,7 @@ std::string getContents(std::string name)
 		std::cerr << "could not open file." << std::endl;
 		return {};
 	}
+	// Closes the file on every way out of this call.
 	std::unique_ptr<const int, void (*)(const int *)> file(&fd, closeFile);
 
 	std::string text;
@@ -88,7 +89,7 @@ std::string getContents(std::string name)
 		if (ok && !text.empty() && text.back() != '\n')
 			text += '\n';
 	} catch (const std::exception &) {
-		ok = false;	/* out of memory */
+		ok = false;	// out of memory, or a size past what a string holds
 	}
 	if (!ok) {
 		std::cerr << "error while reading file." << std::endl;
