@@ -108,8 +108,9 @@ faults() {
 	check eintr-retried "${P}a\nb\nc\n\n" '' inject error=EINTR:when=1
 }
 
-# Contents around the first capacity of an unsized read, and files whose size
-# changed by a byte or two after it was taken, each ending with and without LF; sed is the oracle.
+# Contents around the first capacity of an unsized read, and files whose
+# size changed by a byte or two after it was taken, each ending with and
+# without LF; sed is the oracle.
 sizes() {
 	local block=$((128 * 1024)) size last how
 	mkfifo p
