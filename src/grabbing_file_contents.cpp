@@ -3,6 +3,7 @@
  * with every line ended by one LF, and one more LF after it.
  */
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,17 +11,57 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdint>
 #include <csignal>
+#include <cstdint>
+#include <cstring>
 #include <exception>
-#include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
 
 // First capacity for files that report no size: pipes, /proc, devices.
 static constexpr std::size_t BLOCK = std::size_t{128} * 1024;
-// read(2) moves at most about 2 GiB at once; never ask for more than 1 GiB.
-static constexpr std::size_t MAXREAD = std::size_t{1} << 30;
+// read(2) and write(2) move at most about 2 GiB at once; ask for 1 GiB.
+static constexpr std::size_t MAXIO = std::size_t{1} << 30;
+// The most an unprivileged process may make a pipe hold, by default.
+static constexpr std::size_t PIPEMAX = std::size_t{1} << 20;
+
+// After a failed read or write: true when it is worth trying again, which
+// for a non-blocking fd means once it is ready.
+static bool again(int fd, short events)
+{
+	if (errno == EINTR)
+		return true;
+	if (errno != EAGAIN)
+		return false;
+	pollfd p{fd, events, 0};
+	int r;
+	while ((r = poll(&p, 1, -1)) == -1 && errno == EINTR)
+		;
+	return r == 1;
+}
+
+// read(2), but through interrupts and non-blocking waits.
+static ssize_t readSome(int fd, char *p, std::size_t len)
+{
+	ssize_t n;
+	while ((n = read(fd, p, std::min(len, MAXIO))) == -1 && again(fd, POLLIN))
+		;
+	return n;
+}
+
+// Writes all of s; false when the stream has failed and should get no more.
+static bool writeAll(int fd, std::string_view s)
+{
+	while (!s.empty()) {
+		ssize_t n = write(fd, s.data(), std::min(s.size(), MAXIO));
+		if (n > 0)
+			s.remove_prefix(std::size_t(n));
+		else if (n == 0 || !again(fd, POLLOUT))
+			return false;
+	}
+	return true;
+}
 
 static void closeFile(const int *fd) { close(*fd); }
 
@@ -31,7 +72,7 @@ static void prefault(char *buf, std::size_t len)
 #ifdef MADV_POPULATE_WRITE
 	auto page = std::size_t(sysconf(_SC_PAGESIZE));
 	std::size_t skip = (page - std::uintptr_t(buf) % page) % page;
-	if (len > skip)
+	if (len >= skip + page)
 		madvise(buf + skip, (len - skip) / page * page, MADV_POPULATE_WRITE);
 #endif
 }
@@ -46,9 +87,7 @@ static ssize_t readMore(int fd, std::string &text)
 	ssize_t n = 0;
 	text.resize_and_overwrite(text.size() + room, [&](char *p, std::size_t len) {
 		std::size_t have = len - room;
-		do
-			n = read(fd, p + have, std::min(room, MAXREAD));
-		while (n == -1 && errno == EINTR);
+		n = readSome(fd, p + have, room);
 		return have + (n > 0 ? std::size_t(n) : 0);
 	});
 	return n;
@@ -76,7 +115,7 @@ std::string getContents(std::string name)
 {
 	int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
 	if (fd == -1) {
-		std::cerr << "could not open file." << std::endl;
+		writeAll(STDERR_FILENO, "could not open file.\n");
 		return {};
 	}
 	// Closes the file on every way out of this call.
@@ -92,24 +131,56 @@ std::string getContents(std::string name)
 		ok = false;	// out of memory, or a size past what a string holds
 	}
 	if (!ok) {
-		std::cerr << "error while reading file." << std::endl;
+		writeAll(STDERR_FILENO, "error while reading file.\n");
 		return {};
 	}
 	return text;
 }
 
+// The first line of fd without its LF. A name longer than PATH_MAX cannot
+// open, so an endless line need not be held. A seekable fd is left just
+// past the LF for whoever reads it next.
+static std::string readName(int fd)
+{
+	char buf[PATH_MAX];
+	std::size_t have = 0;
+	const void *lf = nullptr;
+	ssize_t n;
+
+	while (!lf && have < sizeof buf &&
+	    (n = readSome(fd, buf + have, sizeof buf - have)) > 0) {
+		lf = std::memchr(buf + have, '\n', std::size_t(n));
+		have += std::size_t(n);
+	}
+	if (!lf)
+		return std::string(buf, have);
+	auto len = std::size_t(static_cast<const char *>(lf) - buf);
+	lseek(fd, off_t(len + 1) - off_t(have), SEEK_CUR);
+	return std::string(buf, len);
+}
+
+// A pipe wakes its reader once per pipeful: give a text larger than the
+// pipe a larger pipe. Only a hint, so its failure does not matter.
+static void growPipe(int fd, std::size_t len)
+{
+	int size = fcntl(fd, F_GETPIPE_SZ);
+	if (size > 0 && len > std::size_t(size))
+		fcntl(fd, F_SETPIPE_SZ, int(std::min(len, PIPEMAX)));
+}
+
 int main()
 {
-	// A reader that went away must not end the run by a signal.
+	// A reader that went away, or a file-size limit, fails the write
+	// instead of ending the run by a signal.
 	std::signal(SIGPIPE, SIG_IGN);
+	std::signal(SIGXFSZ, SIG_IGN);
 
-	std::cout << "enter a filename:" << std::endl;
-	// A longer name cannot open, so an endless line need not be held.
-	std::string name;
-	for (char c; name.size() < std::size_t{PATH_MAX} && std::cin.get(c) && c != '\n';)
-		name += c;
-
-	std::string text = getContents(name);
-	std::cout.write(text.data(), std::streamsize(text.size())) << std::endl;
+	bool out = writeAll(STDOUT_FILENO, "enter a filename:\n");
+	std::string text = getContents(readName(STDIN_FILENO));
+	if (out) {
+		growPipe(STDOUT_FILENO, text.size() + 1);
+		if (writeAll(STDOUT_FILENO, text))
+			writeAll(STDOUT_FILENO, "\n");
+	}
 	return 0;
 }

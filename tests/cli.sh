@@ -65,7 +65,6 @@ names() {
 	# name		standard input	text shown	message
 	n plain		'f\n'		'f\n'
 	n no-lf		'f'		'f\n'
-	n first-line	'f\nd\n'	'f\n'
 	n spaces-kept	' f \n'		'spaces\n'
 	n cr-kept	'f\r\n'		'cr\n'
 	n nul-ends	'f\0d\n'	'f\n'
@@ -75,6 +74,9 @@ names() {
 	n not-a-dir	'f/x\n'		''		"$OPEN"
 	n directory	'd\n'		''		"$READ"
 	n too-long	"$(printf '%05000d' 0)\n" ''	"$OPEN"
+	# Only the first line is the name, and the rest is left for the next reader.
+	rest() { printf 'f\nd\n' >in; { "$exe"; cat; } <in; }
+	check first-line "${P}f\n\nd\n" '' rest
 	check closed-stdin "$P\n" "$OPEN" "$exe" <&-
 	check args-ignored "$P\n" "$OPEN" "$exe" f </dev/null
 }
@@ -95,7 +97,21 @@ streams() {
 	check stdout-closed '' '' closed
 	check stdout-full '' '' full
 	check stdout-broken '' '' broken
+
+	# A file-size limit, and streams left non-blocking by someone else.
+	yes 'a line of text' | head -n 250000 >big
+	{ printf "$P"; cat big; echo; } >want.out
+	: >want.err
+	limited() { (ulimit -f 4; feed 'big\n'); }
+	slow_out() { printf 'big\n' | nonblock STDOUT | { sleep 0.5; cat; }; return "${PIPESTATUS[0]}"; }
+	late_in() { { sleep 0.5; printf 'big\n'; } | nonblock STDIN; }
+	verify stdout-nonblocking slow_out
+	verify stdin-nonblocking late_in
+	head -c 4096 want.out >limit.out && mv limit.out want.out
+	verify file-size-limit limited
 }
+# nonblock STREAM: runs the program with STREAM (STDIN or STDOUT) in O_NONBLOCK mode.
+nonblock() { perl -MFcntl -e "fcntl($1, F_SETFL, O_NONBLOCK) or die; exec @ARGV" "$exe"; }
 
 # Faults injected into the reads of the file alone; the loader's reads go untouched.
 faults() {
