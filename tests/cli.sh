@@ -175,12 +175,33 @@ manual() {
 	verify groff groff -ww -mandoc -z "$MANPAGE"
 }
 
+# The package as users get it: its files, lintian, a run of its binary, and
+# the same bytes again from a second build in another directory.
 package() {
 	needs dpkg-deb
-	cpack -G DEB --config "$CPACK_CONFIG" -B deb >/dev/null || { echo "cpack failed"; exit 1; }
-	local deb=(deb/*.deb)
-	listed() { dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -E '/(bin|man1)/.'; }
-	check listed './usr/bin/grabbing_file_contents\n./usr/share/man/man1/grabbing_file_contents.1\n' '' listed
+	needs lintian
+	[ "${SANITIZED:-0}" = 1 ] && { echo "skipped: a sanitized build is no release"; exit 77; }
+	export SOURCE_DATE_EPOCH=1700000000
+	cpack -G DEB --config "$CPACK_CONFIG" -B deb >cpack.log 2>&1 || { cat cpack.log; exit 1; }
+	local deb=(deb/*.deb) doc=./usr/share/doc/grabbing-file-contents
+	listed() { dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }'; }
+	lint() {
+		lintian --fail-on error,warning "$deb" 2>lint.err
+		local rc=$?
+		grep -v 'root privileges' lint.err >&2
+		return $rc
+	}
+	again() {
+		{ cmake -S "$SOURCE_DIR" -B again -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE="$BUILD_TYPE" \
+			-DCMAKE_CXX_COMPILER="$CXX" -DGFC_STATIC_RUNTIME="$STATIC_RUNTIME" \
+			-DGFC_HARDEN="$HARDEN" && cmake --build again &&
+			cpack -G DEB --config again/CPackConfig.cmake -B again/deb; } >again.log 2>&1 ||
+			{ cat again.log; return 1; }
+		cmp again/deb/*.deb "$deb"
+	}
+	check listed "./usr/bin/grabbing_file_contents\n$doc/changelog.gz\n$doc/copyright\n./usr/share/man/man1/grabbing_file_contents.1.gz\n" '' listed
+	check lintian '' '' lint
+	check reproducible '' '' again
 	dpkg-deb -x "$deb" root
 	exe=$tmp/root/usr/bin/grabbing_file_contents
 	printf 'unpacked\n' >f
