@@ -155,7 +155,8 @@ static std::string readName(int fd)
 	if (!lf)
 		return std::string(buf, have);
 	auto len = std::size_t(static_cast<const char *>(lf) - buf);
-	lseek(fd, off_t(len + 1) - off_t(have), SEEK_CUR);
+	if (have > len + 1)
+		lseek(fd, off_t(len + 1) - off_t(have), SEEK_CUR);
 	return std::string(buf, len);
 }
 
