@@ -1,14 +1,17 @@
 /*
  * The same job done as plainly as C allows, for comparison: write the
- * prompt, read the name, hold the file, write it and one more LF.
- * No care for short writes, EINTR or a missing final LF.
+ * prompt, read the name, hold the file in the buffer of hold.h, write it
+ * and one more LF. No care for short writes, EINTR or a missing final LF.
  * usage: minimal <NAMEFILE
  */
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "hold.h"
 
 int
 main(void)
@@ -26,7 +29,7 @@ main(void)
 	if ((lf = strchr(name, '\n')) != NULL)
 		*lf = '\0';
 	if ((fd = open(name, O_RDONLY)) == -1 || fstat(fd, &st) == -1 ||
-	    (buf = malloc((size_t)st.st_size + 1)) == NULL)
+	    (buf = hold((size_t)st.st_size + 1)) == NULL)
 		return 1;
 	while ((n = read(fd, buf + have, (size_t)st.st_size + 1 - have)) > 0)
 		have += (size_t)n;
