@@ -20,6 +20,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // First capacity for files that report no size: pipes, /proc, devices.
 static constexpr std::size_t BLOCK = std::size_t{128} * 1024;
@@ -27,6 +28,14 @@ static constexpr std::size_t BLOCK = std::size_t{128} * 1024;
 static constexpr std::size_t MAXIO = std::size_t{1} << 30;
 // The most an unprivileged process may make a pipe hold, by default.
 static constexpr std::size_t PIPEMAX = std::size_t{1} << 20;
+
+static constexpr std::string_view READERR = "error while reading file.\n";
+
+// Address space given back when memory runs out, so that bad_alloc can be
+// thrown: the runtime's own pool for it is empty, and the heap not even
+// made, when the address space was short at start-up. Untouched, it costs
+// no memory, and in .bss it is there whenever the program runs at all.
+alignas(4096) static char spare[256 * 1024];
 
 // malloc puts large blocks 16 bytes past a 64-byte line, and on AMD Zen 3
 // read(2) copies a file to such a buffer at a quarter of the speed it copies
@@ -40,8 +49,12 @@ void *operator new(std::size_t n)
 		p = std::malloc(n);
 	else if (posix_memalign(&p, 64, n) != 0)
 		p = nullptr;
-	if (p == nullptr)
+	if (p == nullptr) {
+		static bool spent;
+		if (!std::exchange(spent, true))
+			munmap(spare, sizeof spare);
 		throw std::bad_alloc();
+	}
 	return p;
 }
 
@@ -153,15 +166,35 @@ std::string getContents(std::string name)
 		ok = false;	// out of memory, or a size past what a string holds
 	}
 	if (!ok) {
-		writeAll(STDERR_FILENO, "error while reading file.\n");
+		writeAll(STDERR_FILENO, READERR);
 		return {};
 	}
 	return text;
 }
 
+// Reads a regular file on to just past its next LF, holding nothing, for
+// whoever reads it next. A pipe or device may never end its line, so it is
+// left as it is.
+static void skipLine(int fd)
+{
+	struct stat st;
+	char buf[BUFSIZ];
+	ssize_t n;
+
+	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+		return;
+	while ((n = readSome(fd, buf, sizeof buf)) > 0) {
+		if (const void *lf = std::memchr(buf, '\n', std::size_t(n))) {
+			auto past = static_cast<const char *>(lf) - buf + 1;
+			lseek(fd, off_t(past) - off_t(n), SEEK_CUR);
+			return;
+		}
+	}
+}
+
 // The first line of fd without its LF. A name longer than PATH_MAX cannot
-// open, so an endless line need not be held. A seekable fd is left just
-// past the LF for whoever reads it next.
+// open, so a longer line need not be held. A regular file is left just past
+// the LF for whoever reads it next.
 static std::string readName(int fd)
 {
 	char buf[PATH_MAX];
@@ -174,8 +207,11 @@ static std::string readName(int fd)
 		lf = std::memchr(buf + have, '\n', std::size_t(n));
 		have += std::size_t(n);
 	}
-	if (!lf)
+	if (!lf) {
+		if (have == sizeof buf)
+			skipLine(fd);
 		return std::string(buf, have);
+	}
 	auto len = std::size_t(static_cast<const char *>(lf) - buf);
 	if (have > len + 1)
 		lseek(fd, off_t(len + 1) - off_t(have), SEEK_CUR);
@@ -199,7 +235,12 @@ int main()
 	std::signal(SIGXFSZ, SIG_IGN);
 
 	bool out = writeAll(STDOUT_FILENO, "enter a filename:\n");
-	std::string text = getContents(readName(STDIN_FILENO));
+	std::string text;
+	try {
+		text = getContents(readName(STDIN_FILENO));
+	} catch (const std::bad_alloc &) {
+		writeAll(STDERR_FILENO, READERR);	// no room for the name
+	}
 	if (out) {
 		growPipe(STDOUT_FILENO, text.size() + 1);
 		if (writeAll(STDOUT_FILENO, text))
