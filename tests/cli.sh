@@ -74,9 +74,20 @@ names() {
 	n not-a-dir	'f/x\n'		''		"$OPEN"
 	n directory	'd\n'		''		"$READ"
 	n too-long	"$(printf '%05000d' 0)\n" ''	"$OPEN"
-	# Only the first line is the name, and the rest is left for the next reader.
-	rest() { printf 'f\nd\n' >in; { "$exe"; cat; } <in; }
-	check first-line "${P}f\n\nd\n" '' rest
+	# A name that arrives in two reads is still read whole.
+	printf 'split\n' >split
+	split() { { printf 'sp'; sleep 0.3; printf 'lit\n'; } | "$exe"; }
+	check split-name "${P}split\n\n" '' split
+	# Only the first line is the name, and the rest of standard input is
+	# left for the next reader, however long the line.
+	local longest=$(printf './%.0s' {1..2047})f	# 4095 bytes, the longest that opens
+	r() { printf "$2" >in; check "$1" "$P$3" "${4-}" rest; }
+	rest() { { "$exe"; cat; } <in; }
+	# name		standard input			shown, then the rest	message
+	r first-line	'f\nd\n'			'f\n\nd\n'
+	r longest	"$longest\nREST\n"		'f\n\nREST\n'
+	r 4096-bytes	"$longest.\nREST\n"		'\nREST\n'		"$OPEN"
+	r nul-long-line	"f\\0$(printf '%05000d' 0)\nREST\n" 'f\n\nREST\n'
 	check closed-stdin "$P\n" "$OPEN" "$exe" <&-
 	check args-ignored "$P\n" "$OPEN" "$exe" f </dev/null
 }
@@ -109,19 +120,32 @@ streams() {
 	verify stdin-nonblocking late_in
 	head -c 4096 want.out >limit.out && mv limit.out want.out
 	verify file-size-limit limited
+	# Standard error full and non-blocking: the message waits for room.
+	full_err() {
+		printf 'nope\n' | nonblock STDERR '1 while syswrite STDERR, "x" x 4096' 2>&1 >&3 |
+			{ sleep 0.3; tr -d x >&2; }
+		return "${PIPESTATUS[1]}"
+	} 3>&1
+	check stderr-nonblocking "$P\n" "$OPEN" full_err
 }
-# nonblock STREAM: runs the program with STREAM (STDIN or STDOUT) in O_NONBLOCK mode.
-nonblock() { perl -MFcntl -e "fcntl($1, F_SETFL, O_NONBLOCK) or die; exec @ARGV" "$exe"; }
+# nonblock STREAM [PERL]: runs the program with STREAM (STDIN, STDOUT or
+# STDERR) in O_NONBLOCK mode, after the Perl code PERL.
+nonblock() { perl -MFcntl -e "fcntl($1, F_SETFL, O_NONBLOCK) or die; ${2-}; exec @ARGV" "$exe"; }
 
-# Faults injected into the reads of the file alone; the loader's reads go untouched.
+# Faults injected into the reads of the file, or the writes to standard
+# output, alone; the loader's reads go untouched.
 faults() {
 	needs strace
 	export ASAN_OPTIONS=detect_leaks=0
 	printf 'a\nb\nc\n' >f
-	inject() { printf "$tmp/f\n" | strace -qqq -o /dev/null -P "$tmp/f" -e trace=read -e inject=read:"$1" "$exe"; }
-	check eio-first "$P\n" "$READ" inject error=EIO:when=1
-	check eio-after-lines "$P\n" "$READ" inject error=EIO:when=2
-	check eintr-retried "${P}a\nb\nc\n\n" '' inject error=EINTR:when=1
+	inject() { printf "$tmp/f\n" | strace -qqq -o /dev/null -P "$tmp/$1" -e trace=$2 -e inject=$2:"$3" "$exe"; }
+	check eio-first "$P\n" "$READ" inject f read error=EIO:when=1
+	check eio-after-lines "$P\n" "$READ" inject f read error=EIO:when=2
+	check eintr-retried "${P}a\nb\nc\n\n" '' inject f read error=EINTR:when=1
+	# After a failed write standard output gets nothing more, though the
+	# next write would succeed: no text without its prompt, no LF alone.
+	check eio-prompt '' '' inject out write error=EIO:when=1
+	check eio-text "$P" '' inject out write error=EIO:when=2
 }
 
 # Contents around the first capacity of an unsized read, and files whose
@@ -156,8 +180,39 @@ memory() {
 	check dev-zero "$P\n" "$READ" limited '/dev/zero\n'
 	check endless-lines "$P\n" "$READ" limited '/dev/fd/3\n'
 	check endless-name "$P\n" "$OPEN" limited_name
+	# Every limit from the least at which the program starts on, with a
+	# short name and one that needs the heap: no abort, whatever fails.
+	check starved-short '' '' starved '/dev/null\n'
+	check starved-long '' '' starved '/dev/./././././././null\n'
+	# A file held in little more than its size is shown whole: its buffer
+	# has room for the read that finds the end.
+	truncate -s 200M big
+	{ printf "$P"; cat big; printf '\n\n'; } | cksum >want.out
+	: >want.err
+	snug() { (ulimit -v $((200 * 1024 + 16384)); feed 'big\n') | cksum; }
+	verify snug snug
 }
 limited_name() { (ulimit -v 65536; exec "$exe") </dev/zero; }
+# starved INPUT: from the least limit at which the prompt gets out to 768
+# KiB past it, in 16 KiB steps, each run shows the prompt, an empty text and
+# at most the read error, with status 0.
+starved() {
+	local v=1024 rc end=0
+	while (ulimit -v "$v"; exec "$exe" </dev/null 2>/dev/null) | cmp -s /dev/null -; do
+		v=$((v + 64))	# the prompt does not get out yet
+	done
+	for ((v -= 64, end = v + 768; v < end; v += 16)); do
+		(ulimit -v "$v"; feed "$1") >s.out 2>s.err
+		rc=$?
+		[ -s s.out ] || continue
+		if [ "$rc" != 0 ] || ! printf "$P\n" | cmp -s - s.out ||
+			{ [ -s s.err ] && ! printf "$READ" | cmp -s - s.err; }; then
+			echo "ulimit -v $v: status $rc"
+			cat s.out s.err
+			return 1
+		fi
+	done
+}
 
 # needs COMMAND: a tool the group cannot run without; CI must have it.
 needs() {
