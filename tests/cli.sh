@@ -25,8 +25,9 @@ verify() {
 	else
 		failed=$((failed + 1))
 		echo "FAIL $group/$name: exit status $rc"
-		diff <(od -c want.out) <(od -c out) | head -20
-		diff <(od -c want.err) <(od -c err)
+		# Non-printing bytes shown as ^X and M-X, line ends as $.
+		diff -u --label want.out --label out <(cat -A want.out) <(cat -A out) | head -20
+		diff -u --label want.err --label err <(cat -A want.err) <(cat -A err) | head -20
 	fi
 }
 
@@ -217,28 +218,34 @@ starved() {
 # needs COMMAND: a tool the group cannot run without; CI must have it.
 needs() {
 	command -v "$1" >/dev/null && return
-	echo "$1 is missing"
+	echo "skipped: $1 is missing"
 	[ -n "${CI:-}" ] && exit 1
 	exit 77
 }
 
 manual() {
 	needs mandoc
+	needs groff
 	: >want.out
 	: >want.err
 	verify mandoc mandoc -Tlint -W warning "$MANPAGE"
 	verify groff groff -ww -mandoc -z "$MANPAGE"
 }
 
-# The package as users get it: its files, lintian, a run of its binary, and
-# the same bytes again from a second build in another directory.
+# The package as users get it: its files, lintian, a run of its binary; the
+# same bytes again from another build and under other umasks; the
+# packager's flags; and the user's install manifest left alone.
 package() {
 	needs dpkg-deb
+	needs dpkg-buildflags
 	needs lintian
 	needs hardening-check
 	[ "${SANITIZED:-0}" = 1 ] && { echo "skipped: a sanitized build is no release"; exit 77; }
 	export SOURCE_DATE_EPOCH=1700000000
-	cpack -G DEB --config "$CPACK_CONFIG" -B deb >cpack.log 2>&1 || { cat cpack.log; exit 1; }
+	local manifest=$BINARY_DIR/install_manifest.txt before
+	before=$(cat "$manifest" 2>/dev/null || echo none)
+	(umask 002; cpack -G DEB --config "$CPACK_CONFIG" -B deb) >cpack.log 2>&1 ||
+		{ cat cpack.log; exit 1; }
 	local deb=(deb/*.deb) doc=./usr/share/doc/grabbing-file-contents
 	listed() { dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }'; }
 	lint() {
@@ -247,21 +254,45 @@ package() {
 		grep -v 'root privileges' lint.err >&2
 		return $rc
 	}
-	again() {
-		{ cmake -S "$SOURCE_DIR" -B again -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE="$BUILD_TYPE" \
-			-DCMAKE_CXX_COMPILER="$CXX" -DGFC_STATIC_RUNTIME="$STATIC_RUNTIME" \
-			-DGFC_HARDEN="$HARDEN" && cmake --build again &&
-			cpack -G DEB --config again/CPackConfig.cmake -B again/deb; } >again.log 2>&1 ||
-			{ cat again.log; return 1; }
-		cmp again/deb/*.deb "$deb"
+	# build DIR [VAR=VALUE...]: configures and builds the program in DIR
+	# as this build was, in the environment given.
+	build() {
+		local dir=$1
+		shift
+		env "$@" cmake -S "$SOURCE_DIR" -B "$dir" -DBUILD_TESTING=OFF \
+			-DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DCMAKE_CXX_COMPILER="$CXX" \
+			-DGFC_STATIC_RUNTIME="$STATIC_RUNTIME" -DGFC_HARDEN="$HARDEN" >"$dir.log" 2>&1 &&
+			cmake --build "$dir" >>"$dir.log" 2>&1 || { cat "$dir.log"; return 1; }
 	}
+	again() {
+		(umask 077; build again && cpack -G DEB --config again/CPackConfig.cmake -B again/deb) >again.log 2>&1 &&
+			(umask 022; cpack -G DEB --config "$CPACK_CONFIG" -B deb022) >>again.log 2>&1 ||
+			{ cat again.log; return 1; }
+		cmp again/deb/*.deb "$deb" && cmp deb022/*.deb "$deb"
+	}
+	# Debian's flags, with a macro set other than ours, warnings as errors.
+	flags() {
+		build flags CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) -D_FORTIFY_SOURCE=3 -Werror" \
+			LDFLAGS="$(dpkg-buildflags --get LDFLAGS)" &&
+			hardening-check --quiet --nofortify --nocfprotection flags/grabbing_file_contents
+	}
+	unshlibbed() {
+		PATH=$tmp/empty "$(command -v cpack)" -G DEB --config "$CPACK_CONFIG" -B nodeb >nodeb.log 2>&1 &&
+			return 1
+		grep -q 'dpkg-shlibdeps is missing' nodeb.log || cat nodeb.log
+	}
+	kept() { [ "$(cat "$manifest" 2>/dev/null || echo none)" = "$before" ]; }
 	check listed "./usr/bin/grabbing_file_contents\n$doc/changelog.gz\n$doc/copyright\n./usr/share/man/man1/grabbing_file_contents.1.gz\n" '' listed
 	check lintian '' '' lint
 	check reproducible '' '' again
+	check packager-flags '' '' flags
+	check needs-shlibdeps '' '' unshlibbed
+	check manifest-kept '' '' kept
 	dpkg-deb -x "$deb" root
 	exe=$tmp/root/usr/bin/grabbing_file_contents
-	# Fortification finds no call with a bound it knows, and CET needs a C++
-	# runtime built with it.
+	# Fortification finds no call with a bound it knows, and Debian 12's own
+	# crt1.o and crti.o lack the IBT and SHSTK marks, so no program built
+	# here, C or C++, gets CET.
 	check hardened '' '' hardening-check --quiet --nofortify --nocfprotection "$exe"
 	printf 'unpacked\n' >f
 	check unpacked "${P}unpacked\n\n" '' feed 'f\n'
