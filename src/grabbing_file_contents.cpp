@@ -35,7 +35,11 @@ static constexpr std::string_view READERR = "error while reading file.\n";
 // thrown: the runtime's own pool for it is empty, and the heap not even
 // made, when the address space was short at start-up. Untouched, it costs
 // no memory, and in .bss it is there whenever the program runs at all.
-alignas(4096) static char spare[256 * 1024];
+// Its pages are found within it rather than aligned: aligning .bss moved
+// the runtime's variables to pages of their own, a fault or two more at
+// every start.
+static constexpr std::size_t SPARE = std::size_t{256} * 1024;
+static char spare[SPARE + 4096];
 
 // malloc puts large blocks 16 bytes past a 64-byte line, and on AMD Zen 3
 // read(2) copies a file to such a buffer at a quarter of the speed it copies
@@ -52,7 +56,7 @@ void *operator new(std::size_t n)
 	if (p == nullptr) {
 		static bool spent;
 		if (!std::exchange(spent, true))
-			munmap(spare, sizeof spare);
+			munmap(spare + (-reinterpret_cast<std::uintptr_t>(spare) & 4095), SPARE);
 		throw std::bad_alloc();
 	}
 	return p;
