@@ -1,6 +1,7 @@
 /*
  * Times whole runs of commands, taking turns: each round runs every command
- * once, so a drift of the machine falls on all alike. A command's output
+ * once, starting with the next one each time, so a drift of the machine,
+ * or a cost of running first, falls on all alike. A command's output
  * goes to /dev/null; a first word "<FILE" gives it FILE as standard input.
  * Commands are run directly, not through a shell.
  * Prints, per command: median, fastest and slowest wall time in
@@ -98,9 +99,10 @@ main(int argc, char *argv[])
 		if (c[n].us == NULL || c[n].kib == NULL)
 			return 1;
 	}
+	/* Each round starts one command later, so no command is always first. */
 	for (r = 0; r < rounds; r++)
 		for (i = 0; i < n; i++)
-			run(&c[i], r);
+			run(&c[(i + r) % n], r);
 	for (i = 0; i < n; i++) {
 		qsort(c[i].us, (size_t)rounds, sizeof(double), cmp);
 		qsort(c[i].kib, (size_t)rounds, sizeof(long), cmpl);
