@@ -201,6 +201,7 @@ starved() {
 	local v=1024 rc end=0
 	while (ulimit -v "$v"; exec "$exe" </dev/null 2>/dev/null) | cmp -s /dev/null -; do
 		v=$((v + 64))	# the prompt does not get out yet
+		[ "$v" -lt 65536 ] || { echo "no prompt under 64 MiB"; return 1; }
 	done
 	for ((v -= 64, end = v + 768; v < end; v += 16)); do
 		(ulimit -v "$v"; feed "$1") >s.out 2>s.err
