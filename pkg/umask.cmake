@@ -2,16 +2,9 @@
 # do not depend on the umask: cpack makes folders, and takes the modes of
 # the .deb's ar members, as the umask leaves them.
 if(NOT CPACK_PACKAGE_FILES)
-  # Before: every folder of the staged tree 0755.
-  file(GLOB_RECURSE tree LIST_DIRECTORIES true "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*")
-  set(dirs "${CPACK_TEMPORARY_INSTALL_DIRECTORY}")
-  foreach(path IN LISTS tree)
-    if(IS_DIRECTORY "${path}")
-      list(APPEND dirs "${path}")
-    endif()
-  endforeach()
-  file(CHMOD ${dirs} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
-    GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  # Before: every folder of the staged tree 0755; files keep their modes.
+  file(CHMOD_RECURSE "${CPACK_TEMPORARY_INSTALL_DIRECTORY}" DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 else()
   # After: the mode in each ar member's header (bytes 40 to 47) 0644.
   foreach(deb IN LISTS CPACK_PACKAGE_FILES)
