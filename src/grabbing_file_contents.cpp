@@ -15,8 +15,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <memory>
+#include <optional>
 #include <new>
 #include <string>
 #include <string_view>
@@ -31,33 +31,29 @@ static constexpr std::size_t PIPEMAX = std::size_t{1} << 20;
 
 static constexpr std::string_view READERR = "error while reading file.\n";
 
-// Address space given back when memory runs out, so that bad_alloc can be
-// thrown: the runtime's own pool for it is empty, and the heap not even
-// made, when the address space was short at start-up. Untouched, it costs
-// no memory, and in .bss it is there whenever the program runs at all.
-// Its pages are found within it rather than aligned: aligning .bss moved
-// the runtime's variables to pages of their own, a fault or two more at
-// every start.
-static constexpr std::size_t SPARE = std::size_t{256} * 1024;
-static char spare[SPARE + 4096];
-
 // malloc puts large blocks 16 bytes past a 64-byte line, and on AMD Zen 3
 // read(2) copies a file to such a buffer at a quarter of the speed it copies
 // to one on a line (1.3 against 5 GB/s; Zen 5 copies both alike). So blocks
 // of a page or more, the text's, start on a line. posix_memalign, as
 // aligned_alloc may refuse a size that is not a multiple of 64.
-void *operator new(std::size_t n)
+static void *allocate(std::size_t n)
 {
 	void *p;
 	if (n < 4096)
-		p = std::malloc(n);
-	else if (posix_memalign(&p, 64, n) != 0)
-		p = nullptr;
-	if (p == nullptr) {
-		static bool spent;
-		if (!std::exchange(spent, true))
-			munmap(spare + (-reinterpret_cast<std::uintptr_t>(spare) & 4095), SPARE);
-		throw std::bad_alloc();
+		return std::malloc(n);
+	return posix_memalign(&p, 64, n) == 0 ? p : nullptr;
+}
+
+// As the standard has it: when memory runs out, the new handler is called,
+// which here ends the run (below).
+void *operator new(std::size_t n)
+{
+	void *p;
+	while ((p = allocate(n)) == nullptr) {
+		std::new_handler handler = std::get_new_handler();
+		if (handler == nullptr)
+			throw std::bad_alloc();
+		handler();
 	}
 	return p;
 }
@@ -117,12 +113,14 @@ static void prefault(char *buf, std::size_t len)
 }
 
 // Reads into the spare capacity of text, doubling it first when full.
-// Returns what read(2) returned.
+// Returns what read(2) returned, or -1 when no string could hold more.
 static ssize_t readMore(int fd, std::string &text)
 {
 	std::size_t room = text.capacity() - text.size();
 	if (room == 0)
-		room = text.capacity();
+		room = std::min(text.capacity(), text.max_size() - text.size());
+	if (room == 0)
+		return -1;
 	ssize_t n = 0;
 	text.resize_and_overwrite(text.size() + room, [&](char *p, std::size_t len) {
 		std::size_t have = len - room;
@@ -132,14 +130,17 @@ static ssize_t readMore(int fd, std::string &text)
 	return n;
 }
 
-// Reads fd to its end into text; false when a read fails.
+// Reads fd to its end into text; false when a read fails. The last read,
+// which finds the end, always has room, so one byte more fits without
+// growing the text.
 static bool readAll(int fd, std::string &text)
 {
 	struct stat st;
 
 	// A regular file's size is only a hint: it may change while we read.
 	// The extra byte finds end of file and holds a missing final LF.
-	if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+	if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+	    std::uintmax_t(st.st_size) < text.max_size()) {
 		text.reserve(std::size_t(st.st_size) + 1);
 		prefault(text.data(), text.capacity());
 	} else
@@ -161,65 +162,85 @@ std::string getContents(std::string name)
 	std::unique_ptr<const int, void (*)(const int *)> file(&fd, closeFile);
 
 	std::string text;
-	bool ok;
-	try {
-		ok = readAll(fd, text);
-		if (ok && !text.empty() && text.back() != '\n')
-			text += '\n';
-	} catch (const std::exception &) {
-		ok = false;	// out of memory, or a size past what a string holds
-	}
-	if (!ok) {
+	if (!readAll(fd, text)) {
 		writeAll(STDERR_FILENO, READERR);
 		return {};
 	}
+	if (!text.empty() && text.back() != '\n')
+		text += '\n';
 	return text;
 }
 
-// Reads a regular file on to just past its next LF, holding nothing, for
-// whoever reads it next. A pipe or device may never end its line, so it is
-// left as it is.
-static void skipLine(int fd)
+// Reads fd into buf up to and past its next LF, or until buf is full or the
+// input ends. What came past the LF is given back to a regular file for
+// whoever reads it next; a pipe cannot take it back. Returns the bytes
+// held, the LF included, or -1 when a read fails.
+static ssize_t readLine(int fd, char *buf, std::size_t size)
+{
+	std::size_t have = 0;
+	ssize_t n = 0;
+
+	while (have < size && (n = readSome(fd, buf + have, size - have)) > 0) {
+		const char *lf = static_cast<const char *>(std::memchr(buf + have, '\n', std::size_t(n)));
+		have += std::size_t(n);
+		if (lf) {
+			auto len = std::size_t(lf - buf) + 1;
+			if (have > len)
+				lseek(fd, off_t(len) - off_t(have), SEEK_CUR);
+			return ssize_t(len);
+		}
+	}
+	return n < 0 ? -1 : ssize_t(have);
+}
+
+// Reads a regular file on to just past its next LF through buf, holding
+// nothing; false when a read fails. A pipe or device may never end the
+// line, so it is left as it is.
+static bool skipLine(int fd, char *buf, std::size_t size)
 {
 	struct stat st;
-	char buf[BUFSIZ];
 	ssize_t n;
 
 	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-		return;
-	while ((n = readSome(fd, buf, sizeof buf)) > 0) {
-		if (const void *lf = std::memchr(buf, '\n', std::size_t(n))) {
-			auto past = static_cast<const char *>(lf) - buf + 1;
-			lseek(fd, off_t(past) - off_t(n), SEEK_CUR);
-			return;
-		}
-	}
+		return true;
+	while ((n = readLine(fd, buf, size)) == ssize_t(size) && buf[size - 1] != '\n')
+		;
+	return n >= 0;
 }
 
-// The first line of fd without its LF. A name longer than PATH_MAX cannot
-// open, so a longer line need not be held. A regular file is left just past
-// the LF for whoever reads it next.
-static std::string readName(int fd)
+// The first line of fd without its LF; nothing when a read fails, as then
+// the line may be cut short. A name longer than PATH_MAX cannot open, so
+// the rest of a longer line is skipped, not held. The buffer is on the
+// heap, not the stack, and its second half is the skip's.
+static std::optional<std::string> readName(int fd)
 {
-	char buf[PATH_MAX];
-	std::size_t have = 0;
-	const void *lf = nullptr;
+	std::string name;
 	ssize_t n;
 
-	while (!lf && have < sizeof buf &&
-	    (n = readSome(fd, buf + have, sizeof buf - have)) > 0) {
-		lf = std::memchr(buf + have, '\n', std::size_t(n));
-		have += std::size_t(n);
-	}
-	if (!lf) {
-		if (have == sizeof buf)
-			skipLine(fd);
-		return std::string(buf, have);
-	}
-	auto len = std::size_t(static_cast<const char *>(lf) - buf);
-	if (have > len + 1)
-		lseek(fd, off_t(len + 1) - off_t(have), SEEK_CUR);
-	return std::string(buf, len);
+	name.resize_and_overwrite(2 * PATH_MAX, [&](char *buf, std::size_t) {
+		n = readLine(fd, buf, PATH_MAX);
+		if (n > 0 && buf[n - 1] == '\n')
+			return std::size_t(n - 1);
+		if (n == PATH_MAX && !skipLine(fd, buf + PATH_MAX, PATH_MAX))
+			n = -1;
+		return n > 0 ? std::size_t(n) : 0;
+	});
+	if (n < 0)
+		return std::nullopt;
+	return name;
+}
+
+// Out of memory ends the run as a failed read of the file does: the
+// message, the empty text's LF when the prompt went out, status 0. Nothing
+// here needs memory, so it works however little is left, where throwing
+// bad_alloc may find none for the exception itself.
+template <bool shown>
+[[noreturn]] static void outOfMemory()
+{
+	writeAll(STDERR_FILENO, READERR);
+	if (shown)
+		writeAll(STDOUT_FILENO, "\n");
+	_exit(0);
 }
 
 // A pipe wakes its reader once per pipeful: give a text larger than the
@@ -238,14 +259,14 @@ int main()
 	std::signal(SIGPIPE, SIG_IGN);
 	std::signal(SIGXFSZ, SIG_IGN);
 
-	bool out = writeAll(STDOUT_FILENO, "enter a filename:\n");
+	bool shown = writeAll(STDOUT_FILENO, "enter a filename:\n");
+	std::set_new_handler(shown ? outOfMemory<true> : outOfMemory<false>);
 	std::string text;
-	try {
-		text = getContents(readName(STDIN_FILENO));
-	} catch (const std::bad_alloc &) {
-		writeAll(STDERR_FILENO, READERR);	// no room for the name
-	}
-	if (out) {
+	if (auto name = readName(STDIN_FILENO))
+		text = getContents(std::move(*name));
+	else
+		writeAll(STDERR_FILENO, READERR);
+	if (shown) {
 		growPipe(STDOUT_FILENO, text.size() + 1);
 		if (writeAll(STDOUT_FILENO, text))
 			writeAll(STDOUT_FILENO, "\n");

@@ -89,7 +89,7 @@ names() {
 	r longest	"$longest\nREST\n"		'f\n\nREST\n'
 	r 4096-bytes	"$longest.\nREST\n"		'\nREST\n'		"$OPEN"
 	r nul-long-line	"f\\0$(printf '%05000d' 0)\nREST\n" 'f\n\nREST\n'
-	check closed-stdin "$P\n" "$OPEN" "$exe" <&-
+	check closed-stdin "$P\n" "$READ" "$exe" <&-
 	check args-ignored "$P\n" "$OPEN" "$exe" f </dev/null
 }
 
@@ -139,7 +139,8 @@ faults() {
 	needs strace
 	export ASAN_OPTIONS=detect_leaks=0
 	printf 'a\nb\nc\n' >f
-	inject() { printf "$tmp/f\n" | strace -qqq -o /dev/null -P "$tmp/$1" -e trace=$2 -e inject=$2:"$3" "$exe"; }
+	printf 'f\n' >in
+	inject() { strace -qqq -o /dev/null -P "$tmp/$1" -e trace=$2 -e inject=$2:"$3" "$exe" <in; }
 	check eio-first "$P\n" "$READ" inject f read error=EIO:when=1
 	check eio-after-lines "$P\n" "$READ" inject f read error=EIO:when=2
 	check eintr-retried "${P}a\nb\nc\n\n" '' inject f read error=EINTR:when=1
@@ -147,6 +148,9 @@ faults() {
 	# next write would succeed: no text without its prompt, no LF alone.
 	check eio-prompt '' '' inject out write error=EIO:when=1
 	check eio-text "$P" '' inject out write error=EIO:when=2
+	# A name line cut short by a failed read opens nothing: not "f".
+	printf "f\\0%05000d\nREST\n" 0 >in
+	check eio-in-name "$P\n" "$READ" inject in read error=EIO:when=2
 }
 
 # Contents around the first capacity of an unsized read, and files whose
@@ -185,6 +189,8 @@ memory() {
 	# short name and one that needs the heap: no abort, whatever fails.
 	check starved-short '' '' starved '/dev/null\n'
 	check starved-long '' '' starved '/dev/./././././././null\n'
+	# The same with the heap grown in large steps, as malloc tunables do.
+	MALLOC_TOP_PAD_=1048576 check starved-padded '' '' starved '/dev/./././././././null\n'
 	# A file held in little more than its size is shown whole: its buffer
 	# has room for the read that finds the end.
 	truncate -s 200M big
