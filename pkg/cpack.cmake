@@ -1,9 +1,13 @@
-# Read by cpack for each package it makes. Without dpkg-shlibdeps the .deb
-# would declare no dependencies at all, and install where it cannot run.
-if(CPACK_GENERATOR STREQUAL "DEB")
-  find_program(GFC_SHLIBDEPS dpkg-shlibdeps NO_DEFAULT_PATH PATHS ENV PATH)
-  if(NOT GFC_SHLIBDEPS)
-    message(FATAL_ERROR "dpkg-shlibdeps is missing, so the package could not "
-      "declare its dependencies: install dpkg-dev (apt-get install dpkg-dev)")
-  endif()
+# Read by cpack before it makes each package.
+# A source package would hold whatever lies in the working folder, build
+# trees and stray files included: the source tarball is made from the
+# commit instead.
+if(CPACK_INSTALLED_DIRECTORIES)
+  message(FATAL_ERROR "cpack makes no source package: make the source "
+    "tarball from the commit with: cmake --build build --target dist")
+endif()
+# The packages take the release's date when no SOURCE_DATE_EPOCH is given,
+# so that the same sources give the same bytes, from a clone or a tarball.
+if("$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
+  set(ENV{SOURCE_DATE_EPOCH} ${CPACK_GFC_RELEASE_EPOCH})
 endif()

@@ -22,6 +22,7 @@ verify() {
 	rc=$?
 	if [ "$rc" = 0 ] && cmp -s out want.out && cmp -s err want.err; then
 		passed=$((passed + 1))
+		echo "ok $group/$name"
 	else
 		failed=$((failed + 1))
 		echo "FAIL $group/$name: exit status $rc"
@@ -240,18 +241,21 @@ manual() {
 }
 
 # The package as users get it: its files, lintian, a run of its binary; the
-# same bytes again from another build and under other umasks; the
+# same bytes again from the source tarball and under other umasks; the
 # packager's flags; and the user's install manifest left alone.
 package() {
 	needs dpkg-deb
 	needs dpkg-buildflags
 	needs lintian
 	needs hardening-check
+	needs git
 	[ "${SANITIZED:-0}" = 1 ] && { echo "skipped: a sanitized build is no release"; exit 77; }
-	export SOURCE_DATE_EPOCH=1700000000
+	# The release's date, as Debian reads it, is the date when none is set.
+	unset SOURCE_DATE_EPOCH
 	local manifest=$BINARY_DIR/install_manifest.txt before
+	local epoch=$(dpkg-parsechangelog -l "$SOURCE_DIR/pkg/changelog" -STimestamp)
 	before=$(cat "$manifest" 2>/dev/null || echo none)
-	(umask 002; cpack -G DEB --config "$CPACK_CONFIG" -B deb) >cpack.log 2>&1 ||
+	(umask 002; SOURCE_DATE_EPOCH=$epoch cpack -G DEB --config "$CPACK_CONFIG" -B deb) >cpack.log 2>&1 ||
 		{ cat cpack.log; exit 1; }
 	local deb=(deb/*.deb) doc=./usr/share/doc/grabbing-file-contents
 	listed() { dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }'; }
@@ -261,44 +265,67 @@ package() {
 		grep -v 'root privileges' lint.err >&2
 		return $rc
 	}
-	# build DIR [VAR=VALUE...]: configures and builds the program in DIR
-	# as this build was, in the environment given.
+	# build SOURCE DIR [VAR=VALUE...]: configures and builds the program
+	# from SOURCE in DIR as this build was, in the environment given.
 	build() {
-		local dir=$1
-		shift
-		env "$@" cmake -S "$SOURCE_DIR" -B "$dir" -DBUILD_TESTING=OFF \
+		local src=$1 dir=$2
+		shift 2
+		env "$@" cmake -S "$src" -B "$dir" -DBUILD_TESTING=OFF \
 			-DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DCMAKE_CXX_COMPILER="$CXX" \
 			-DGFC_STATIC_RUNTIME="$STATIC_RUNTIME" -DGFC_HARDEN="$HARDEN" >"$dir.log" 2>&1 &&
 			cmake --build "$dir" >>"$dir.log" 2>&1 || { cat "$dir.log"; return 1; }
 	}
+	# debs SOURCE DIR: builds from SOURCE under umask 077 and packages in DIR.
+	debs() { (umask 077; build "$1" "$2" && cpack -G DEB --config "$2/CPackConfig.cmake" -B "$2/deb") >>again.log 2>&1; }
+	# The source tarball of the commit, made in two clones at awkward paths
+	# with stray files about, has the same bytes, and only tracked files
+	# under one folder. Built unpacked, it gives the clone's .deb; and the
+	# .deb of this build is the same under another umask. Without git
+	# (this is an unpacked tarball), making one says why.
 	again() {
-		(umask 077; build again && cpack -G DEB --config again/CPackConfig.cmake -B again/deb) >again.log 2>&1 &&
-			(umask 022; cpack -G DEB --config "$CPACK_CONFIG" -B deb022) >>again.log 2>&1 ||
-			{ cat again.log; return 1; }
-		cmp again/deb/*.deb "$deb" && cmp deb022/*.deb "$deb"
+		local a="$tmp/a b^c+(\$" b="$tmp/[d" tarball name
+		(umask 022; cpack -G DEB --config "$CPACK_CONFIG" -B deb022) >again.log 2>&1 &&
+			cmp deb022/*.deb "$deb" || { cat again.log; return 1; }
+		if [ ! -e "$SOURCE_DIR/.git" ]; then
+			cmake --build "$BINARY_DIR" --target dist 2>&1 | grep -q 'not a git checkout'
+			return
+		fi
+		git clone -q "$SOURCE_DIR" "$a" && git clone -q "$SOURCE_DIR" "$b" || return 1
+		touch "$a/notes.txt" "$b/bench/offset"
+		for clone in "$a" "$b"; do
+			(umask 077; cmake -S "$clone" -B "$clone/build" -DBUILD_TESTING=OFF &&
+				cmake --build "$clone/build" --target dist) >>again.log 2>&1 || { cat again.log; return 1; }
+		done
+		tarball=$(cd "$a" && echo build/*.tar.gz) name=${tarball#build/}
+		name=${name%.tar.gz}
+		cmp "$a/$tarball" "$b/$tarball" || return 1
+		diff <(git -C "$a" ls-files | sed "s|^|$name/|") <(tar tzf "$a/$tarball" | grep -v '/$') || return 1
+		tar xzf "$a/$tarball" && debs "$name" unpacked && debs "$a" clone || { cat again.log; return 1; }
+		cmp unpacked/deb/*.deb clone/deb/*.deb
 	}
 	# Debian's flags, with a macro set other than ours, warnings as errors.
 	flags() {
-		build flags CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) -D_FORTIFY_SOURCE=3 -Werror" \
+		build "$SOURCE_DIR" flags CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) -D_FORTIFY_SOURCE=3 -Werror" \
 			LDFLAGS="$(dpkg-buildflags --get LDFLAGS)" &&
 			hardening-check --quiet --nofortify --nocfprotection flags/grabbing_file_contents
 	}
-	unshlibbed() {
-		PATH=$tmp/empty "$(command -v cpack)" -G DEB --config "$CPACK_CONFIG" -B nodeb >nodeb.log 2>&1 &&
-			return 1
-		grep -q 'dpkg-shlibdeps is missing' nodeb.log || cat nodeb.log
+	# A dpkg-shlibdeps that runs but finds nothing: no .deb, and a reason.
+	shlibdeps() {
+		mkdir fake && printf '#!/bin/sh\n' >fake/dpkg-shlibdeps && chmod +x fake/dpkg-shlibdeps
+		PATH=$tmp/fake:$PATH cpack -G DEB --config "$CPACK_CONFIG" -B nodeb >nodeb.log 2>&1 && return 1
+		[ -z "$(find nodeb -name '*.deb')" ] && grep -q 'does not depend on libc6' nodeb.log || cat nodeb.log
 	}
 	kept() { [ "$(cat "$manifest" 2>/dev/null || echo none)" = "$before" ]; }
 	check listed "./usr/bin/grabbing_file_contents\n$doc/changelog.gz\n$doc/copyright\n./usr/share/man/man1/grabbing_file_contents.1.gz\n" '' listed
 	check lintian '' '' lint
 	check reproducible '' '' again
 	check packager-flags '' '' flags
-	check needs-shlibdeps '' '' unshlibbed
+	check needs-depends '' '' shlibdeps
 	check manifest-kept '' '' kept
 	dpkg-deb -x "$deb" root
 	exe=$tmp/root/usr/bin/grabbing_file_contents
 	# Fortification finds no call with a bound it knows, and Debian 12's own
-	# crt1.o and crti.o lack the IBT and SHSTK marks, so no program built
+	# Scrt1.o and crti.o lack the IBT and SHSTK marks, so no program built
 	# here, C or C++, gets CET.
 	check hardened '' '' hardening-check --quiet --nofortify --nocfprotection "$exe"
 	printf 'unpacked\n' >f

@@ -1,0 +1,20 @@
+# Run by cpack after it makes each package. A dpkg-shlibdeps that is
+# missing, cannot run or says nothing leaves a .deb that declares no
+# dependencies and installs where it cannot run: such a .deb is removed,
+# with any of its name that cpack made before, and the build fails.
+foreach(deb IN LISTS CPACK_PACKAGE_FILES)
+  if(NOT deb MATCHES "[.]deb$")
+    continue()
+  endif()
+  execute_process(COMMAND dpkg-deb --field "${deb}" Depends
+    OUTPUT_VARIABLE depends OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
+  foreach(need IN LISTS CPACK_GFC_DEPENDS)
+    if(failed OR NOT depends MATCHES "(^|, )${need}( |,|$)")
+      get_filename_component(name "${deb}" NAME)
+      file(REMOVE "${deb}" "${CPACK_PACKAGE_DIRECTORY}/${name}")
+      message(FATAL_ERROR "${name} does not depend on ${need} (Depends: "
+        "${depends}), so it was removed: dpkg-shlibdeps, from dpkg-dev, "
+        "must be installed and work (apt-get install dpkg-dev)")
+    endif()
+  endforeach()
+endforeach()

@@ -1,0 +1,28 @@
+# Makes the source tarball from the commit checked out in SOURCE_DIR, its
+# tracked files alone, under one top folder NAME/: cmake -DSOURCE_DIR=...
+# -DNAME=... -DOUTPUT=... -P dist.cmake. The entries take the commit's time,
+# and git's and gzip's settings that could change the bytes are pinned, so
+# the same commit gives the same bytes wherever and whenever it is made.
+find_program(GIT git)
+file(REAL_PATH "${SOURCE_DIR}" top)
+if(GIT)
+  execute_process(COMMAND "${GIT}" -C "${top}" rev-parse --show-toplevel
+    OUTPUT_VARIABLE toplevel OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endif()
+# Not git's own top folder: an unpacked tarball, maybe within some other
+# repository, whose commit is not this source's.
+if(NOT toplevel STREQUAL top)
+  message(FATAL_ERROR "${top} is not a git checkout (or git is missing), so "
+    "there is no commit to make the source tarball from: make it from a clone")
+endif()
+execute_process(
+  COMMAND "${GIT}" -C "${top}" -c core.autocrlf=false -c tar.umask=0022
+    archive --format=tar "--prefix=${NAME}/" HEAD
+  COMMAND gzip -9n
+  OUTPUT_FILE "${OUTPUT}.tmp"
+  RESULTS_VARIABLE failed)
+if(NOT failed MATCHES "^0;0$")
+  file(REMOVE "${OUTPUT}.tmp")
+  message(FATAL_ERROR "could not make ${OUTPUT}: git archive and gzip said ${failed}")
+endif()
+file(RENAME "${OUTPUT}.tmp" "${OUTPUT}")
