@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Drives the program as a user or a script would: bytes in on standard input,
 # exact bytes compared on standard output and standard error, and status 0.
-# Also lints the manual and installs the program from its Debian package.
-# usage: cli.sh EXE GROUP
+# Also lints the manual, and builds the Debian package and runs the program
+# unpacked from it.
+# usage: cli.sh EXE GROUP [VAR=VALUE...], the VARs being the build's settings
 set -u
 exe=$(realpath "$1") group=$2
+shift 2
+export "$@"
 tmp=$(realpath "$(mktemp -d)") || exit 1
 trap 'rm -rf "$tmp"' EXIT
 cd "$tmp" || exit 1
@@ -250,6 +253,10 @@ package() {
 	needs hardening-check
 	needs git
 	[ "${SANITIZED:-0}" = 1 ] && { echo "skipped: a sanitized build is no release"; exit 77; }
+	# cpack cuts its lists of paths at a "[", as CMake does, and fails.
+	case $SOURCE_DIR$BINARY_DIR in
+	*'['*) echo 'skipped: cpack cannot package where a path holds a "["'; exit 77 ;;
+	esac
 	# The release's date, as Debian reads it, is the date when none is set.
 	unset SOURCE_DATE_EPOCH
 	local manifest=$BINARY_DIR/install_manifest.txt before
