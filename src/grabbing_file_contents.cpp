@@ -16,11 +16,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <new>
 #include <string>
 #include <string_view>
-#include <utility>
 
 // First capacity for files that report no size: pipes, /proc, devices.
 static constexpr std::size_t BLOCK = std::size_t{128} * 1024;
@@ -208,25 +206,26 @@ static bool skipLine(int fd, char *buf, std::size_t size)
 	return n >= 0;
 }
 
-// The first line of fd without its LF; nothing when a read fails, as then
-// the line may be cut short. A name longer than PATH_MAX cannot open, so
-// the rest of a longer line is skipped, not held. The buffer is on the
-// heap, not the stack, and its second half is the skip's.
-static std::optional<std::string> readName(int fd)
+// The first line of fd without its LF; empty when a read fails, as then
+// the line may be cut short and no shorter name may be opened. A name
+// longer than PATH_MAX cannot open, so the rest of a longer line is
+// skipped, not held. The buffer is on the heap, not the stack, and its
+// second half is the skip's.
+static std::string readName(int fd)
 {
 	std::string name;
-	ssize_t n;
 
-	name.resize_and_overwrite(2 * PATH_MAX, [&](char *buf, std::size_t) {
-		n = readLine(fd, buf, PATH_MAX);
-		if (n > 0 && buf[n - 1] == '\n')
-			return std::size_t(n - 1);
-		if (n == PATH_MAX && !skipLine(fd, buf + PATH_MAX, PATH_MAX))
-			n = -1;
-		return n > 0 ? std::size_t(n) : 0;
+	name.resize_and_overwrite(2 * PATH_MAX, [fd](char *buf, std::size_t) {
+		ssize_t n = readLine(fd, buf, PATH_MAX);
+		if (n < 0)
+			return std::size_t{0};
+		auto len = std::size_t(n);
+		if (len > 0 && buf[len - 1] == '\n')
+			len--;
+		else if (len == PATH_MAX && !skipLine(fd, buf + PATH_MAX, PATH_MAX))
+			return std::size_t{0};
+		return len;
 	});
-	if (n < 0)
-		return std::nullopt;
 	return name;
 }
 
@@ -261,11 +260,7 @@ int main()
 
 	bool shown = writeAll(STDOUT_FILENO, "enter a filename:\n");
 	std::set_new_handler(shown ? outOfMemory<true> : outOfMemory<false>);
-	std::string text;
-	if (auto name = readName(STDIN_FILENO))
-		text = getContents(std::move(*name));
-	else
-		writeAll(STDERR_FILENO, READERR);
+	std::string text = getContents(readName(STDIN_FILENO));
 	if (shown) {
 		growPipe(STDOUT_FILENO, text.size() + 1);
 		if (writeAll(STDOUT_FILENO, text))

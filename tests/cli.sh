@@ -93,7 +93,7 @@ names() {
 	r longest	"$longest\nREST\n"		'f\n\nREST\n'
 	r 4096-bytes	"$longest.\nREST\n"		'\nREST\n'		"$OPEN"
 	r nul-long-line	"f\\0$(printf '%05000d' 0)\nREST\n" 'f\n\nREST\n'
-	check closed-stdin "$P\n" "$READ" "$exe" <&-
+	check closed-stdin "$P\n" "$OPEN" "$exe" <&-
 	check args-ignored "$P\n" "$OPEN" "$exe" f </dev/null
 }
 
@@ -137,8 +137,8 @@ streams() {
 # STDERR) in O_NONBLOCK mode, after the Perl code PERL.
 nonblock() { perl -MFcntl -e "fcntl($1, F_SETFL, O_NONBLOCK) or die; ${2-}; exec @ARGV" "$exe"; }
 
-# Faults injected into the reads of the file, or the writes to standard
-# output, alone; the loader's reads go untouched.
+# Faults injected into the reads of the file or of standard input, or the
+# writes to standard output, alone; the loader's reads go untouched.
 faults() {
 	needs strace
 	export ASAN_OPTIONS=detect_leaks=0
@@ -152,9 +152,9 @@ faults() {
 	# next write would succeed: no text without its prompt, no LF alone.
 	check eio-prompt '' '' inject out write error=EIO:when=1
 	check eio-text "$P" '' inject out write error=EIO:when=2
-	# A name line cut short by a failed read opens nothing: not "f".
+	# A name line cut short by a failed read is no name: not "f".
 	printf "f\\0%05000d\nREST\n" 0 >in
-	check eio-in-name "$P\n" "$READ" inject in read error=EIO:when=2
+	check eio-in-name "$P\n" "$OPEN" inject in read error=EIO:when=2
 }
 
 # Contents around the first capacity of an unsized read, and files whose
