@@ -92,7 +92,7 @@ names() {
 	r first-line	'f\nd\n'			'f\n\nd\n'
 	r longest	"$longest\nREST\n"		'f\n\nREST\n'
 	r 4096-bytes	"$longest.\nREST\n"		'\nREST\n'		"$OPEN"
-	r nul-long-line	"f\\0$(printf '%05000d' 0)\nREST\n" 'f\n\nREST\n'
+	r nul-long-line	"f\\0$(printf '%012000d' 0)\nREST\n" 'f\n\nREST\n'
 	check closed-stdin "$P\n" "$OPEN" "$exe" <&-
 	check args-ignored "$P\n" "$OPEN" "$exe" f </dev/null
 }
