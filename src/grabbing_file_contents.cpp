@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,6 +27,9 @@ static constexpr std::size_t BLOCK = std::size_t{128} * 1024;
 static constexpr std::size_t MAXIO = std::size_t{1} << 30;
 // The most an unprivileged process may make a pipe hold, by default.
 static constexpr std::size_t PIPEMAX = std::size_t{1} << 20;
+// Linux keeps at most this much of a line typed at a terminal, and drops
+// the rest unseen.
+static constexpr std::size_t TTYLINE = 4095;
 
 static constexpr std::string_view READERR = "error while reading file.\n";
 
@@ -206,8 +210,16 @@ static bool skipLine(int fd, char *buf, std::size_t size)
 	return n >= 0;
 }
 
-// The first line of fd without its LF; empty when a read fails, as then
-// the line may be cut short and no shorter name may be opened. A name
+// True when fd is a terminal in canonical mode and a line of len bytes
+// fills its line: the rest of what was typed may have been dropped.
+static bool cutByTerminal(int fd, std::size_t len)
+{
+	termios t;
+	return len >= TTYLINE && tcgetattr(fd, &t) == 0 && (t.c_lflag & ICANON);
+}
+
+// The first line of fd without its LF; empty when a read fails or a
+// terminal may have cut it, so that no shorter name is opened. A name
 // longer than PATH_MAX cannot open, so the rest of a longer line is
 // skipped, not held. The buffer is on the heap, not the stack, and its
 // second half is the skip's.
@@ -224,7 +236,7 @@ static std::string readName(int fd)
 			len--;
 		else if (len == PATH_MAX && !skipLine(fd, buf + PATH_MAX, PATH_MAX))
 			return std::size_t{0};
-		return len;
+		return cutByTerminal(fd, len) ? 0 : len;
 	});
 	return name;
 }

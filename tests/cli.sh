@@ -93,6 +93,13 @@ names() {
 	r longest	"$longest\nREST\n"		'f\n\nREST\n'
 	r 4096-bytes	"$longest.\nREST\n"		'\nREST\n'		"$OPEN"
 	r nul-long-line	"f\\0$(printf '%012000d' 0)\nREST\n" 'f\n\nREST\n'
+	# A terminal keeps 4095 bytes of a line and drops the rest unseen: a
+	# name that fills the line may have been cut, and is not opened.
+	t() { check "$1" "$P$3\n" "${4-}" typed "$2"; }
+	typed() { printf '%s\n' "$1" | EXE=$exe script -qec 'exec "$EXE" >&3 2>&4' /dev/null 3>&1 4>&2 >/dev/null 2>&1; }
+	# name		typed at a terminal	text shown	message
+	t tty-short	f			'f\n'
+	t tty-cut	"${longest}X"		''		"$OPEN"
 	check closed-stdin "$P\n" "$OPEN" "$exe" <&-
 	check args-ignored "$P\n" "$OPEN" "$exe" f </dev/null
 }
