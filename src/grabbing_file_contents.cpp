@@ -27,6 +27,10 @@ static constexpr std::size_t BLOCK = std::size_t{128} * 1024;
 static constexpr std::size_t MAXIO = std::size_t{1} << 30;
 // The most an unprivileged process may make a pipe hold, by default.
 static constexpr std::size_t PIPEMAX = std::size_t{1} << 20;
+// The most a text may hold. std::allocator refuses more than PTRDIFF_MAX
+// bytes with a bad_alloc of its own, never calling operator new, and a
+// string asks for one byte more than its capacity.
+static constexpr std::size_t TEXTMAX = PTRDIFF_MAX - 1;
 // Linux keeps at most this much of a line typed at a terminal, and drops
 // the rest unseen.
 static constexpr std::size_t TTYLINE = 4095;
@@ -115,14 +119,17 @@ static void prefault(char *buf, std::size_t len)
 }
 
 // Reads into the spare capacity of text, doubling it first when full.
-// Returns what read(2) returned, or -1 when no string could hold more.
+// Returns what read(2) returned, or -1 when no text could hold more. A
+// string asked to grow by less than its capacity doubles it all the same,
+// so it grows only while the double stays within TEXTMAX.
 static ssize_t readMore(int fd, std::string &text)
 {
 	std::size_t room = text.capacity() - text.size();
-	if (room == 0)
-		room = std::min(text.capacity(), text.max_size() - text.size());
-	if (room == 0)
-		return -1;
+	if (room == 0) {
+		if (text.capacity() > TEXTMAX - text.capacity())
+			return -1;
+		room = text.capacity();
+	}
 	ssize_t n = 0;
 	text.resize_and_overwrite(text.size() + room, [&](char *p, std::size_t len) {
 		std::size_t have = len - room;
@@ -141,8 +148,9 @@ static bool readAll(int fd, std::string &text)
 
 	// A regular file's size is only a hint: it may change while we read.
 	// The extra byte finds end of file and holds a missing final LF.
-	if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-	    std::uintmax_t(st.st_size) < text.max_size()) {
+	if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+		if (std::uintmax_t(st.st_size) >= TEXTMAX)
+			return false;
 		text.reserve(std::size_t(st.st_size) + 1);
 		prefault(text.data(), text.capacity());
 	} else
