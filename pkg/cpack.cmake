@@ -8,6 +8,12 @@ if(CPACK_INSTALLED_DIRECTORIES)
 endif()
 # The packages take the release's date when no SOURCE_DATE_EPOCH is given,
 # so that the same sources give the same bytes, from a clone or a tarball.
+# An empty one counts as unset; one that is no count of seconds stops the
+# build rather than be taken for today.
 if("$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
   set(ENV{SOURCE_DATE_EPOCH} ${CPACK_GFC_RELEASE_EPOCH})
+elseif(NOT "$ENV{SOURCE_DATE_EPOCH}" MATCHES "^[0-9]+$")
+  message(FATAL_ERROR "SOURCE_DATE_EPOCH is \"$ENV{SOURCE_DATE_EPOCH}\", not a "
+    "count of seconds since 1970: set it to one, or unset it for the date of "
+    "the release in pkg/changelog")
 endif()

@@ -15,6 +15,12 @@ if(NOT toplevel STREQUAL top)
   message(FATAL_ERROR "${top} is not a git checkout (or git is missing), so "
     "there is no commit to make the source tarball from: make it from a clone")
 endif()
+execute_process(COMMAND "${GIT}" -C "${top}" status --porcelain --untracked-files=no
+  OUTPUT_VARIABLE changed)
+if(changed)
+  message(WARNING "${top} has uncommitted changes, which the tarball leaves "
+    "out: it packs the commit checked out (HEAD)")
+endif()
 execute_process(
   COMMAND "${GIT}" -C "${top}" -c core.autocrlf=false -c tar.umask=0022
     archive --format=tar "--prefix=${NAME}/" HEAD

@@ -345,18 +345,29 @@ package() {
 			LDFLAGS="$(dpkg-buildflags --get LDFLAGS)" &&
 			hardening-check --quiet --nofortify --nocfprotection flags/grabbing_file_contents
 	}
-	# A dpkg-shlibdeps that runs but finds nothing: no .deb, and a reason.
-	shlibdeps() {
-		mkdir fake && printf '#!/bin/sh\n' >fake/dpkg-shlibdeps && chmod +x fake/dpkg-shlibdeps
-		PATH=$tmp/fake:$PATH cpack -G DEB --config "$CPACK_CONFIG" -B nodeb >nodeb.log 2>&1 && return 1
-		[ -z "$(find nodeb -name '*.deb')" ] && grep -q 'does not depend on libc6' nodeb.log || cat nodeb.log
+	# The other C++ runtime, shared or linked in, packages too.
+	other() {
+		STATIC_RUNTIME=$((1 - STATIC_RUNTIME)) debs "$SOURCE_DIR" other || { cat again.log; return 1; }
+		[ -n "$(find other/deb -name '*.deb')" ]
 	}
+	# refused DIR REASON VAR=VALUE...: cpack, so run, makes no .deb and
+	# says why.
+	refused() {
+		local dir=$1 reason=$2
+		shift 2
+		env "$@" cpack -G DEB --config "$CPACK_CONFIG" -B "$dir" >"$dir.log" 2>&1 && return 1
+		[ -z "$(find "$dir" -name '*.deb' 2>/dev/null)" ] && grep -q "$reason" "$dir.log" || cat "$dir.log"
+	}
+	# A dpkg-shlibdeps that runs but finds nothing.
+	mkdir fake && printf '#!/bin/sh\n' >fake/dpkg-shlibdeps && chmod +x fake/dpkg-shlibdeps
 	kept() { [ "$(cat "$manifest" 2>/dev/null || echo none)" = "$before" ]; }
 	check listed "./usr/bin/grabbing_file_contents\n$doc/changelog.gz\n$doc/copyright\n./usr/share/man/man1/grabbing_file_contents.1.gz\n" '' listed
 	check lintian '' '' lint
 	check reproducible '' '' again
 	check packager-flags '' '' flags
-	check needs-depends '' '' shlibdeps
+	check other-runtime '' '' other
+	check needs-depends '' '' refused nodeb 'does not depend on libc6' PATH="$tmp/fake:$PATH"
+	check bad-epoch '' '' refused noepoch 'not a count of seconds' SOURCE_DATE_EPOCH=abc
 	check manifest-kept '' '' kept
 	dpkg-deb -x "$deb" root
 	exe=$tmp/root/usr/bin/grabbing_file_contents
