@@ -203,27 +203,37 @@ static ssize_t readLine(int fd, char *buf, std::size_t size)
 	return n < 0 ? -1 : ssize_t(have);
 }
 
-// Reads a regular file on to just past its next LF through buf, holding
-// nothing; false when a read fails. A pipe or device may never end the
-// line, so it is left as it is.
+// Reads a regular file or a terminal on to just past its next LF through
+// buf, holding nothing; false when a read fails. What a terminal keeps of a
+// line would reach the shell as a command, and its line ends, by Enter or
+// end of input. A pipe or device may never end the line, so it is left as
+// it is.
 static bool skipLine(int fd, char *buf, std::size_t size)
 {
 	struct stat st;
 	ssize_t n;
 
-	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+	if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || isatty(fd)))
 		return true;
 	while ((n = readLine(fd, buf, size)) == ssize_t(size) && buf[size - 1] != '\n')
 		;
 	return n >= 0;
 }
 
-// True when fd is a terminal in canonical mode and a line of len bytes
-// fills its line: the rest of what was typed may have been dropped.
-static bool cutByTerminal(int fd, std::size_t len)
+// True when a name of len bytes, ended by its LF or not, may not be what was
+// typed at fd: a terminal in canonical mode drops unseen what does not fit
+// its line, and one that has hung up (EIO) ends every read as if the input
+// ended, after its line was cut or before its LF came. A short line ended
+// by its LF was typed whole, and costs no call.
+static bool cutByTerminal(int fd, std::size_t len, bool ended)
 {
 	termios t;
-	return len >= TTYLINE && tcgetattr(fd, &t) == 0 && (t.c_lflag & ICANON);
+
+	if (ended && len < TTYLINE)
+		return false;
+	if (tcgetattr(fd, &t) != 0)
+		return errno == EIO;
+	return len >= TTYLINE && (t.c_lflag & ICANON);
 }
 
 // The first line of fd without its LF; empty when a read fails or a
@@ -240,11 +250,12 @@ static std::string readName(int fd)
 		if (n < 0)
 			return std::size_t{0};
 		auto len = std::size_t(n);
-		if (len > 0 && buf[len - 1] == '\n')
+		bool ended = len > 0 && buf[len - 1] == '\n';
+		if (ended)
 			len--;
 		else if (len == PATH_MAX && !skipLine(fd, buf + PATH_MAX, PATH_MAX))
 			return std::size_t{0};
-		return cutByTerminal(fd, len) ? 0 : len;
+		return cutByTerminal(fd, len, ended) ? 0 : len;
 	});
 	return name;
 }

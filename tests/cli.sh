@@ -20,6 +20,8 @@ fi
 passed=0 failed=0
 
 P='enter a filename:\n'
+# The longest path that opens, 4095 bytes; the file is f.
+longest=$(printf './%.0s' {1..2047})f
 OPEN='could not open file.\n'
 READ='error while reading file.\n'
 
@@ -68,6 +70,7 @@ contents() {
 }
 
 names() {
+	needs python3
 	printf 'f\n' >f
 	printf 'spaces\n' >' f '
 	printf 'cr\n' >$'f\r'
@@ -91,7 +94,6 @@ names() {
 	check split-name "${P}split\n\n" '' split
 	# Only the first line is the name, and the rest of standard input is
 	# left for the next reader, however long the line.
-	local longest=$(printf './%.0s' {1..2047})f	# 4095 bytes, the longest that opens
 	r() { printf "$2" >in; check "$1" "$P$3" "${4-}" rest; }
 	rest() { { "$exe"; cat; } <in; }
 	# name		standard input			shown, then the rest	message
@@ -100,12 +102,15 @@ names() {
 	r 4096-bytes	"$longest.\nREST\n"		'\nREST\n'		"$OPEN"
 	r nul-long-line	"f\\0$(printf '%012000d' 0)\nREST\n" 'f\n\nREST\n'
 	# A terminal keeps 4095 bytes of a line and drops the rest unseen: a
-	# name that fills the line may have been cut, and is not opened.
-	t() { check "$1" "$P$3\n" "${4-}" typed "$2"; }
-	typed() { printf '%s\n' "$1" | EXE=$exe script -qec 'exec "$EXE" >&3 2>&4' /dev/null 3>&1 4>&2 >/dev/null 2>&1; }
-	# name		typed at a terminal	text shown	message
-	t tty-short	f			'f\n'
-	t tty-cut	"${longest}X"		''		"$OPEN"
+	# name that fills the line may have been cut, and is not opened. The
+	# rest of a longer line is read, never left for the shell to run.
+	t() { check "$1" "$P$4" "${5-}" typed "$2" "$3"; }
+	typed() { printf '%s\n' "$2" | python3 "$SOURCE_DIR/tests/tty.py" "$1" "$exe"; }
+	local paste="/tmp/$(printf 'z%.0s' {1..4100}); echo PWNED"
+	# name		terminal	typed		shown, then what is left	message
+	t tty-short	canonical	f		'f\n\n'
+	t tty-cut	canonical	"${longest}X"	'\n'		"$OPEN"
+	t tty-paste	raw		"$paste"	'\n'		"$OPEN"
 	check closed-stdin "$P\n" "$OPEN" "$exe" <&-
 	check args-ignored "$P\n" "$OPEN" "$exe" f </dev/null
 }
@@ -154,6 +159,7 @@ nonblock() { perl -MFcntl -e "fcntl($1, F_SETFL, O_NONBLOCK) or die; ${2-}; exec
 # writes to standard output, alone; the loader's reads go untouched.
 faults() {
 	needs strace
+	needs python3
 	export ASAN_OPTIONS=detect_leaks=0
 	printf 'a\nb\nc\n' >f
 	printf 'f\n' >in
@@ -168,6 +174,15 @@ faults() {
 	# A name line cut short by a failed read is no name: not "f".
 	printf "f\\0%05000d\nREST\n" 0 >in
 	check eio-in-name "$P\n" "$OPEN" inject in read error=EIO:when=2
+	# A terminal that hangs up ends every read as if the input ended: a
+	# name it cut, or one without its LF, is no name. Its reader is held
+	# in a system call while it goes.
+	hangup() {
+		printf "$1" | python3 "$SOURCE_DIR/tests/tty.py" "$2-hangup" sh -c \
+			'exec strace -qqq -o /dev/null -P "$TTY_PATH" -e trace="$1" -e inject="$1:$2" "$0"' "$exe" "$3" "$4"
+	}
+	check hangup-cut "$P\n" "$OPEN" hangup "${longest}X\n" canonical ioctl delay_enter=500000
+	check hangup-partial "$P\n" "$OPEN" hangup f raw read delay_exit=500000:when=1
 }
 
 # Contents around the first capacity of an unsized read, and files whose
