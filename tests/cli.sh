@@ -383,6 +383,7 @@ package() {
 	check other-runtime '' '' other
 	check needs-depends '' '' refused nodeb 'does not depend on libc6' PATH="$tmp/fake:$PATH"
 	check bad-epoch '' '' refused noepoch 'not a count of seconds' SOURCE_DATE_EPOCH=abc
+	check late-epoch '' '' refused lateepoch 'at most 8589934591' SOURCE_DATE_EPOCH=8589934592
 	check manifest-kept '' '' kept
 	dpkg-deb -x "$deb" root
 	exe=$tmp/root/usr/bin/grabbing_file_contents
