@@ -15,11 +15,21 @@ if(NOT toplevel STREQUAL top)
   message(FATAL_ERROR "${top} is not a git checkout (or git is missing), so "
     "there is no commit to make the source tarball from: make it from a clone")
 endif()
-execute_process(COMMAND "${GIT}" -C "${top}" status --porcelain --untracked-files=no
-  OUTPUT_VARIABLE changed)
-if(changed)
-  message(WARNING "${top} has uncommitted changes, which the tarball leaves "
-    "out: it packs the commit checked out (HEAD)")
+# Neither changes to tracked files nor untracked files (ignored ones aside)
+# are in it: say which there are.
+execute_process(COMMAND "${GIT}" -C "${top}" status --porcelain
+  OUTPUT_VARIABLE status)
+set(left "")
+if(status MATCHES "(^|\n)[^?\n]")
+  list(APPEND left "uncommitted changes")
+endif()
+if(status MATCHES "(^|\n)[?][?]")
+  list(APPEND left "untracked files")
+endif()
+if(left)
+  list(JOIN left " and " left)
+  message(WARNING "${top} has ${left}, which the tarball leaves out: it "
+    "packs the commit checked out (HEAD)")
 endif()
 execute_process(
   COMMAND "${GIT}" -C "${top}" -c core.autocrlf=false -c tar.umask=0022
