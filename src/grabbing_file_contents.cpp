@@ -223,8 +223,8 @@ static bool skipLine(int fd, char *buf, std::size_t size)
 // True when a name of len bytes, ended by its LF or not, may not be what was
 // typed at fd: a terminal in canonical mode drops unseen what does not fit
 // its line, and one that has hung up (EIO) ends every read as if the input
-// ended, after its line was cut or before its LF came. A short line ended
-// by its LF was typed whole, and costs no call.
+// ended, so it may have cut a long line or ended a name before its LF. A
+// short line ended by its LF was typed whole, and costs no call.
 static bool cutByTerminal(int fd, std::size_t len, bool ended)
 {
 	termios t;
