@@ -67,19 +67,21 @@ void *operator new(std::size_t n)
 void operator delete(void *p) noexcept { std::free(p); }
 void operator delete(void *p, std::size_t) noexcept { std::free(p); }
 
-// After a failed read or write: true when it is worth trying again, which
-// for a non-blocking fd means once it is ready.
-static bool again(int fd, short events)
+// Waits until fd is ready for events; false when it cannot wait.
+static bool ready(int fd, short events)
 {
-	if (errno == EINTR)
-		return true;
-	if (errno != EAGAIN)
-		return false;
 	pollfd p{fd, events, 0};
 	int r;
 	while ((r = poll(&p, 1, -1)) == -1 && errno == EINTR)
 		;
 	return r == 1;
+}
+
+// After a failed read or write: true when it is worth trying again, which
+// for a non-blocking fd means once it is ready.
+static bool again(int fd, short events)
+{
+	return errno == EINTR || (errno == EAGAIN && ready(fd, events));
 }
 
 // read(2), but through interrupts and non-blocking waits.
@@ -181,6 +183,26 @@ std::string getContents(std::string name)
 	return text;
 }
 
+// After a read of fd gave 0 bytes: true, once more has come, when that was a
+// pause in typing and not the end of input. A terminal in non-canonical
+// mode has no end-of-input character, and with VMIN 0 a read gives 0 bytes
+// when VTIME passes with nothing typed. One that hung up fails (EIO).
+static bool paused(int fd)
+{
+	termios t;
+
+	return tcgetattr(fd, &t) == 0 && !(t.c_lflag & ICANON) && ready(fd, POLLIN);
+}
+
+// readSome, but a pause in typing is waited out.
+static ssize_t readTyped(int fd, char *p, std::size_t len)
+{
+	ssize_t n;
+	while ((n = readSome(fd, p, len)) == 0 && paused(fd))
+		;
+	return n;
+}
+
 // Reads fd into buf up to and past its next LF, or until buf is full or the
 // input ends. What came past the LF is given back to a regular file for
 // whoever reads it next; a pipe cannot take it back. Returns the bytes
@@ -190,7 +212,7 @@ static ssize_t readLine(int fd, char *buf, std::size_t size)
 	std::size_t have = 0;
 	ssize_t n = 0;
 
-	while (have < size && (n = readSome(fd, buf + have, size - have)) > 0) {
+	while (have < size && (n = readTyped(fd, buf + have, size - have)) > 0) {
 		const char *lf = static_cast<const char *>(std::memchr(buf + have, '\n', std::size_t(n)));
 		have += std::size_t(n);
 		if (lf) {

@@ -101,16 +101,22 @@ names() {
 	r longest	"$longest\nREST\n"		'f\n\nREST\n'
 	r 4096-bytes	"$longest.\nREST\n"		'\nREST\n'		"$OPEN"
 	r nul-long-line	"f\\0$(printf '%012000d' 0)\nREST\n" 'f\n\nREST\n'
-	# A terminal keeps 4095 bytes of a line and drops the rest unseen: a
-	# name that fills the line may have been cut, and is not opened. The
-	# rest of a longer line is read, never left for the shell to run.
+	# A canonical terminal keeps 4095 bytes of a line and drops the rest
+	# unseen: a name that fills the line may have been cut, and is not
+	# opened. The rest of a longer line is read, never left for the shell to
+	# run. A pause in typing at a terminal with VMIN 0 ends nothing.
 	t() { check "$1" "$P$4" "${5-}" typed "$2" "$3"; }
 	typed() { printf '%s\n' "$2" | python3 "$SOURCE_DIR/tests/tty.py" "$1" "$exe"; }
-	local paste="/tmp/$(printf 'z%.0s' {1..4100}); echo PWNED"
+	local long=$(printf 'z%.0s' {1..4100}) fits=${longest:2:-1}/f
 	# name		terminal	typed		shown, then what is left	message
 	t tty-short	canonical	f		'f\n\n'
+	t tty-fits	canonical	"$fits"		'f\n\n'
 	t tty-cut	canonical	"${longest}X"	'\n'		"$OPEN"
-	t tty-paste	raw		"$paste"	'\n'		"$OPEN"
+	t tty-raw-longest raw		"$longest"	'f\n\n'
+	t tty-paste	raw		"/tmp/$long; echo PWNED" '\n'	"$OPEN"
+	t tty-pause	raw-min0-time5	'sp<pause>lit'	'split\n\n'
+	t tty-no-wait	raw-min0-time0	'sp<pause>lit'	'split\n\n'
+	t tty-pause-paste raw-min0-time0 "$long<pause>zz; echo PWNED" '\n' "$OPEN"
 	check closed-stdin "$P\n" "$OPEN" "$exe" <&-
 	check args-ignored "$P\n" "$OPEN" "$exe" f </dev/null
 }
