@@ -165,7 +165,11 @@ static bool readAll(int fd, std::string &text)
 
 std::string getContents(std::string name)
 {
-	int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+	// No file's name holds a NUL: one in the name must not cut the path
+	// short, to a file that the caller never named.
+	int fd = -1;
+	if (name.find('\0') == std::string::npos)
+		fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
 	if (fd == -1) {
 		writeAll(STDERR_FILENO, "could not open file.\n");
 		return {};

@@ -81,7 +81,7 @@ names() {
 	n no-lf		'f'		'f\n'
 	n spaces-kept	' f \n'		'spaces\n'
 	n cr-kept	'f\r\n'		'cr\n'
-	n nul-ends	'f\0d\n'	'f\n'
+	n nul-refused	'f\0d\n'	''		"$OPEN"
 	n empty-name	'\n'		''		"$OPEN"
 	n empty-input	''		''		"$OPEN"
 	n missing	'nope\n'	''		"$OPEN"
@@ -100,7 +100,7 @@ names() {
 	r first-line	'f\nd\n'			'f\n\nd\n'
 	r longest	"$longest\nREST\n"		'f\n\nREST\n'
 	r 4096-bytes	"$longest.\nREST\n"		'\nREST\n'		"$OPEN"
-	r nul-long-line	"f\\0$(printf '%012000d' 0)\nREST\n" 'f\n\nREST\n'
+	r nul-long-line	"f\\0$(printf '%012000d' 0)\nREST\n" '\nREST\n'	"$OPEN"
 	# A canonical terminal keeps 4095 bytes of a line and drops the rest
 	# unseen: a name that fills the line may have been cut, and is not
 	# opened. The rest of a longer line is read, never left for the shell to
