@@ -318,9 +318,9 @@ package() {
 	needs git
 	[ "${SANITIZED:-0}" = 1 ] && { echo "skipped: a sanitized build is no release"; exit 77; }
 	[ -n "$EMULATOR" ] && { echo "skipped: a build for another machine is not packaged here"; exit 77; }
-	# cpack cuts its lists of paths at a "[", as CMake does, and fails.
+	# cpack cuts its lists of paths at a "[" or "]", as CMake does, and fails.
 	case $SOURCE_DIR$BINARY_DIR in
-	*'['*) echo 'skipped: cpack cannot package where a path holds a "["'; exit 77 ;;
+	*[][]*) echo 'skipped: cpack cannot package where a path holds a "[" or "]"'; exit 77 ;;
 	esac
 	# The release's date, as Debian reads it, is the date when none is set.
 	unset SOURCE_DATE_EPOCH
