@@ -208,8 +208,9 @@ sizes() {
 	# library is preloaded by a name that has neither.
 	ln -s "$LYING_FSTAT" lying_fstat.so || exit 1
 	lie() {
-		printf 'f\n' | ASAN_OPTIONS=verify_asan_link_order=0 FSTAT_SIZE_DELTA=$1 \
-			env "${EMULATOR:+QEMU_SET_ENV=}LD_PRELOAD=./lying_fstat.so" "$exe"
+		local -x ASAN_OPTIONS=verify_asan_link_order=0 FSTAT_SIZE_DELTA=$1 \
+			"${EMULATOR:+QEMU_SET_ENV=}LD_PRELOAD=./lying_fstat.so"
+		feed 'f\n'
 	}
 	# The lie takes effect: a 2-byte file that claims the largest size a
 	# file can have, more than a text holds, is not read.
