@@ -132,9 +132,11 @@ static ssize_t readMore(int fd, std::string &text)
 			return -1;
 		room = text.capacity();
 	}
+	// The new bytes go after the text as it is now: the length handed to
+	// the operation may be the grown capacity, not the size asked for.
+	std::size_t have = text.size();
 	ssize_t n = 0;
-	text.resize_and_overwrite(text.size() + room, [&](char *p, std::size_t len) {
-		std::size_t have = len - room;
+	text.resize_and_overwrite(have + room, [&](char *p, std::size_t) {
 		n = readSome(fd, p + have, room);
 		return have + (n > 0 ? std::size_t(n) : 0);
 	});
@@ -230,10 +232,10 @@ static ssize_t readLine(int fd, char *buf, std::size_t size)
 }
 
 // Reads a regular file or a terminal on to just past its next LF through
-// buf, holding nothing; false when a read fails. What a terminal keeps of a
-// line would reach the shell as a command, and its line ends, by Enter or
-// end of input. A pipe or device may never end the line, so it is left as
-// it is.
+// buf, holding nothing; false when a read fails. What a terminal keeps of
+// a line would otherwise reach the shell as a command, and a terminal's
+// line does end: at Enter, at end of input, or when it hangs up. A pipe or
+// device may never end the line, so it is left as it is.
 static bool skipLine(int fd, char *buf, std::size_t size)
 {
 	struct stat st;
@@ -287,9 +289,10 @@ static std::string readName(int fd)
 }
 
 // Out of memory ends the run as a failed read of the file does: the
-// message, the empty text's LF when the prompt went out, status 0. Nothing
-// here needs memory, so it works however little is left, where throwing
-// bad_alloc may find none for the exception itself.
+// message, the empty text's LF when the prompt went out, status 0. A
+// bad_alloc thrown instead would reach no handler and abort the run, with
+// no message and a status that is not 0; and the plain writes here need no
+// memory however little is left.
 template <bool shown>
 [[noreturn]] static void outOfMemory()
 {
