@@ -348,15 +348,18 @@ package() {
 			-DGFC_STATIC_RUNTIME="$STATIC_RUNTIME" -DGFC_HARDEN="$HARDEN" >"$dir.log" 2>&1 &&
 			cmake --build "$dir" >>"$dir.log" 2>&1 || { cat "$dir.log"; return 1; }
 	}
-	# debs SOURCE DIR: builds from SOURCE under umask 077 and packages in DIR.
-	debs() { (umask 077; build "$1" "$2" && cpack -G DEB --config "$2/CPackConfig.cmake" -B "$2/deb") >>again.log 2>&1; }
+	# debs SOURCE DIR [VAR=VALUE...]: builds from SOURCE under umask 077, in
+	# the environment given, and packages in DIR.
+	debs() { (umask 077; build "$@" && cpack -G DEB --config "$2/CPackConfig.cmake" -B "$2/deb") >>again.log 2>&1; }
 	# The source tarball of the commit, made in two clones at awkward paths
 	# with stray files about, has the same bytes, and only tracked files
-	# under one folder. Built unpacked, it gives the clone's .deb; and the
-	# .deb of this build is the same under another umask. Without git
+	# under one folder. Built unpacked, it gives the clone's .deb, also with
+	# g++'s link-time optimisation, as Ubuntu's and Fedora's flags ask; and
+	# the .deb of this build is the same under another umask. Without git
 	# (this is an unpacked tarball), making one says why.
 	again() {
-		local a="$tmp/a b^c+(\$" b="$tmp/[d" tarball name
+		local a="$tmp/a b^c+(\$" b="$tmp/[d" tarball name lto=()
+		[ "$CXX_ID" = GNU ] && lto=(CXXFLAGS="-g -flto=auto -ffat-lto-objects")
 		(umask 022; cpack -G DEB --config "$CPACK_CONFIG" -B deb022) >again.log 2>&1 &&
 			cmp deb022/*.deb "$deb" || { cat again.log; return 1; }
 		if [ ! -e "$SOURCE_DIR/.git" ]; then
@@ -373,7 +376,8 @@ package() {
 		name=${name%.tar.gz}
 		cmp "$a/$tarball" "$b/$tarball" || return 1
 		diff <(git -C "$a" ls-files | sed "s|^|$name/|") <(tar tzf "$a/$tarball" | grep -v '/$') || return 1
-		tar xzf "$a/$tarball" && debs "$name" unpacked && debs "$a" clone || { cat again.log; return 1; }
+		tar xzf "$a/$tarball" && debs "$name" unpacked "${lto[@]}" && debs "$a" clone "${lto[@]}" ||
+			{ cat again.log; return 1; }
 		cmp unpacked/deb/*.deb clone/deb/*.deb
 	}
 	# Debian's flags, with a macro set other than ours, warnings as errors.
