@@ -381,10 +381,11 @@ package() {
 		cmp unpacked/deb/*.deb clone/deb/*.deb
 	}
 	# hardening-check but for what no build here passes (see README):
-	# fortification finds no call with a bound it knows; Debian 12's own
-	# Scrt1.o and crti.o lack the IBT and SHSTK marks, so no program built
-	# there, C or C++, gets CET; and Debian 13's asks x86 too for arm64's
-	# branch protection mark, a check Debian 12's has no option for.
+	# fortification finds no call with a bound it knows; Debian's own
+	# Scrt1.o and crti.o, in 12 and 13, lack the IBT and SHSTK marks, so no
+	# program built there, C or C++, gets CET; and Debian 13's asks x86 too
+	# for arm64's branch protection mark, a check Debian 12's has no option
+	# for.
 	local harden=(hardening-check --quiet --nofortify --nocfprotection)
 	hardening-check --help | grep -q -- --nobranchprotection && harden+=(--nobranchprotection)
 	# Debian's flags, with a macro set other than ours, warnings as errors.
