@@ -189,10 +189,11 @@ std::string getContents(std::string name)
 	return text;
 }
 
-// After a read of fd gave 0 bytes: true, once more has come, when that was a
-// pause in typing and not the end of input. A terminal in non-canonical
+// After a read of fd gave 0 bytes: true, once more has come, when that was
+// a pause in typing and not the end of input. A terminal in non-canonical
 // mode has no end-of-input character, and with VMIN 0 a read gives 0 bytes
-// when VTIME passes with nothing typed. One that hung up fails (EIO).
+// when VTIME passes with nothing typed. tcgetattr fails on a terminal that
+// hung up (EIO), and on anything else (ENOTTY).
 static bool paused(int fd)
 {
 	termios t;
