@@ -70,7 +70,6 @@ contents() {
 }
 
 names() {
-	needs python3
 	printf 'f\n' >f
 	printf 'spaces\n' >' f '
 	printf 'cr\n' >$'f\r'
@@ -101,24 +100,32 @@ names() {
 	r longest	"$longest\nREST\n"		'f\n\nREST\n'
 	r 4096-bytes	"$longest.\nREST\n"		'\nREST\n'		"$OPEN"
 	r nul-long-line	"f\\0$(printf '%012000d' 0)\nREST\n" '\nREST\n'	"$OPEN"
-	# A canonical terminal keeps 4095 bytes of a line and drops the rest
-	# unseen: a name that fills the line may have been cut, and is not
-	# opened. The rest of a longer line is read, never left for the shell to
-	# run. A pause in typing at a terminal with VMIN 0 ends nothing.
-	t() { check "$1" "$P$4" "${5-}" typed "$2" "$3"; }
-	typed() { printf '%s\n' "$2" | python3 "$SOURCE_DIR/tests/tty.py" "$1" "$exe"; }
-	local long=$(printf 'z%.0s' {1..4100}) fits=${longest:2:-1}/f
-	# name		terminal	typed		shown, then what is left	message
-	t tty-short	canonical	f		'f\n\n'
-	t tty-fits	canonical	"$fits"		'f\n\n'
-	t tty-cut	canonical	"${longest}X"	'\n'		"$OPEN"
-	t tty-raw-longest raw		"$longest"	'f\n\n'
-	t tty-paste	raw		"/tmp/$long; echo PWNED" '\n'	"$OPEN"
-	t tty-pause	raw-min0-time5	'sp<pause>lit'	'split\n\n'
-	t tty-no-wait	raw-min0-time0	'sp<pause>lit'	'split\n\n'
-	t tty-pause-paste raw-min0-time0 "$long<pause>zz; echo PWNED" '\n' "$OPEN"
 	check closed-stdin "$P\n" "$OPEN" "$exe" <&-
 	check args-ignored "$P\n" "$OPEN" "$exe" f </dev/null
+}
+
+# A canonical terminal keeps 4095 bytes of a line and drops the rest
+# unseen: a name that fills the line may have been cut, and is not opened.
+# Ctrl-D ends a name there. The rest of a longer line is read, never left
+# for the shell to run. At a non-canonical terminal a pause in typing ends
+# nothing.
+terminal() {
+	needs python3
+	printf 'f\n' >f
+	printf 'split\n' >split
+	t() { check "$1" "$P$4" "${5-}" typed "$2" "$3"; }
+	typed() { printf '%b' "$2" | python3 "$SOURCE_DIR/tests/tty.py" "$1" "$exe"; }
+	local long=$(printf 'z%.0s' {1..4100}) fits=${longest:2:-1}/f
+	# name		terminal	typed		shown, then what is left	message
+	t tty-short	canonical	'f\n'		'f\n\n'
+	t tty-eof	canonical	'f\x04\x04'	'f\n\n'
+	t tty-fits	canonical	"$fits\n"	'f\n\n'
+	t tty-cut	canonical	"${longest}X\n"	'\n'		"$OPEN"
+	t tty-raw-longest raw		"$longest\n"	'f\n\n'
+	t tty-paste	raw		"/tmp/$long; echo PWNED\n" '\n'	"$OPEN"
+	t tty-pause	raw-min0-time5	'sp<pause>lit\n'	'split\n\n'
+	t tty-no-wait	raw-min0-time0	'sp<pause>lit\n'	'split\n\n'
+	t tty-pause-paste raw-min0-time0 "$long<pause>zz; echo PWNED\n" '\n' "$OPEN"
 }
 
 streams() {
@@ -143,29 +150,39 @@ streams() {
 	{ printf "$P"; cat big; echo; } >want.out
 	: >want.err
 	limited() { (ulimit -f 4; feed 'big\n'); }
-	slow_out() { printf 'big\n' | nonblock STDOUT | { sleep 0.5; cat; }; return "${PIPESTATUS[1]}"; }
-	late_in() { { sleep 0.5; printf 'big\n'; } | nonblock STDIN; }
+	slow_out() { printf 'big\n' | nonblock STDOUT 0.5 | { sleep 0.5; cat; }; return "${PIPESTATUS[1]}"; }
+	late_in() { { sleep 0.5; printf 'big\n'; } | nonblock STDIN 0.5; }
 	verify stdout-nonblocking slow_out
 	verify stdin-nonblocking late_in
 	head -c 4096 want.out >limit.out && mv limit.out want.out
 	verify file-size-limit limited
 	# Standard error full and non-blocking: the message waits for room.
 	full_err() {
-		printf 'nope\n' | nonblock STDERR '1 while syswrite STDERR, "x" x 4096' 2>&1 >&3 |
-			{ sleep 0.3; tr -d x >&2; }
+		printf 'nope\n' | nonblock STDERR 0.5 '1 while syswrite STDERR, "x" x 4096' 2>&1 >&3 |
+			{ sleep 0.5; tr -d x >&2; }
 		return "${PIPESTATUS[1]}"
 	} 3>&1
 	check stderr-nonblocking "$P\n" "$OPEN" full_err
 }
-# nonblock STREAM [PERL]: runs the program with STREAM (STDIN, STDOUT or
-# STDERR) in O_NONBLOCK mode, after the Perl code PERL.
-nonblock() { perl -MFcntl -e "fcntl($1, F_SETFL, O_NONBLOCK) or die; ${2-}; exec { \$ARGV[0] } @ARGV" "$exe"; }
+# nonblock STREAM WAIT [PERL]: runs the program with STREAM (STDIN, STDOUT
+# or STDERR) in O_NONBLOCK mode, after the Perl code PERL, and reaps it. A
+# run kept waiting WAIT seconds that uses more CPU time than a tenth of
+# that, as one that retries EAGAIN at once does, fails.
+nonblock() {
+	perl -MFcntl -e "fcntl($1, F_SETFL, O_NONBLOCK) or die; ${3-};"'
+		my $wait = shift;
+		defined(my $pid = fork) or die "fork: $!\n";
+		$pid or exec { $ARGV[0] } @ARGV or die "exec: $!\n";
+		waitpid $pid, 0;
+		my ($status, $cpu) = ($?, (times)[2] + (times)[3]);
+		$cpu <= $wait / 10 or die sprintf "nonblock: the program used %.2f s of CPU time in a wait of %.1f s\n", $cpu, $wait;
+		exit($status & 127 ? 128 + ($status & 127) : $status >> 8);' "$2" "$exe"
+}
 
 # Faults injected into the reads of the file or of standard input, or the
 # writes to standard output, alone; the loader's reads go untouched.
 faults() {
 	needs strace
-	needs python3
 	export ASAN_OPTIONS=detect_leaks=0
 	printf 'a\nb\nc\n' >f
 	printf 'f\n' >in
@@ -177,15 +194,24 @@ faults() {
 	# next write would succeed: no text without its prompt, no LF alone.
 	check eio-prompt '' '' inject out write error=EIO:when=1
 	check eio-text "$P" '' inject out write error=EIO:when=2
-	# A name cut short by a failed read is no name: not "f", whether the
-	# read fails before its line ends or in the skip of a line too long.
+	# A name cut short by a failed read is no name: not "f".
 	printf f >in
 	check eio-cuts-name "$P\n" "$OPEN" inject in read error=EIO:when=2
+	# A read that fails in the skip of a line too long: no name of that
+	# length opens, nor one with a NUL, so this checks only that the run
+	# ends with the message and status 0.
 	printf "f\\0%05000d\nREST\n" 0 >in
 	check eio-in-name "$P\n" "$OPEN" inject in read error=EIO:when=2
-	# A terminal that hangs up ends every read as if the input ended: a
-	# name it cut, or one without its LF, is no name. Its reader is held
-	# in a system call while it goes.
+}
+
+# A terminal that hangs up ends every read as if the input ended: a name it
+# cut, or one without its LF, is no name. Its reader is held in a system
+# call while it goes.
+hangups() {
+	needs strace
+	needs python3
+	export ASAN_OPTIONS=detect_leaks=0
+	printf 'f\n' >f
 	hangup() {
 		printf "$1" | python3 "$SOURCE_DIR/tests/tty.py" "$2-hangup" sh -c \
 			'exec strace -qqq -o /dev/null -P "$TTY_PATH" -e trace="$1" -e inject="$1:$2" "$0"' "$exe" "$3" "$4"

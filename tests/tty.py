@@ -5,12 +5,16 @@
 # and VTIME, then perhaps "-hangup" to close the terminal as soon as CMD has
 # read all that was typed; otherwise, when CMD has ended, what it left
 # unread is written to standard output. "<pause>" in TYPED is a pause: what
-# follows is typed once CMD has read all before it and VTIME and 0.2 s
-# more have passed. Exits with CMD's status. The terminal's path is in
+# follows is typed once CMD has read all before it and VTIME and 0.5 s
+# more have passed. "<icanon>" is a pause in which, 0.1 s in, another
+# process puts the terminal in canonical mode. Exits with CMD's status, or
+# 1 when CMD has not ended after 10 s, or has used more CPU time in a pause
+# than a tenth of it: waiting costs none. The terminal's path is in
 # $TTY_PATH, for strace -P.
 import fcntl
 import os
 import re
+import signal
 import subprocess
 import sys
 import termios
@@ -19,7 +23,7 @@ import time
 mode, cmd = sys.argv[1], sys.argv[2:]
 raw, vmin, vtime, hangup = re.fullmatch(
     r"(canonical|raw)(?:-min(\d+)-time(\d+))?(-hangup)?", mode).groups()
-parts = sys.stdin.buffer.read().split(b"<pause>")
+parts = re.split(rb"<(pause|icanon)>", sys.stdin.buffer.read())
 master, slave = os.openpty()
 attrs = termios.tcgetattr(slave)
 attrs[3] &= ~termios.ECHO
@@ -28,6 +32,18 @@ if raw == "raw":
 if vmin:
     attrs[6][termios.VMIN], attrs[6][termios.VTIME] = int(vmin), int(vtime)
 termios.tcsetattr(slave, termios.TCSANOW, attrs)
+child = None
+
+
+def fail(why):
+    print(f"tty.py: {why}", file=sys.stderr)
+    if child:
+        os.killpg(child.pid, signal.SIGKILL)
+    sys.exit(1)
+
+
+signal.signal(signal.SIGALRM, lambda *_: fail("CMD has not ended after 10 s"))
+signal.alarm(10)
 
 
 def waiting():
@@ -41,10 +57,35 @@ def typein(typed):
         typed = typed[os.write(master, typed):]
 
 
-def taken(child):
+def taken():
     """Waits until CMD has read all that was typed, or has ended."""
     while waiting() > 0 and child.poll() is None:
         time.sleep(0.001)
+
+
+def cpu():
+    """CMD's CPU time so far in seconds; 0 once it has been reaped."""
+    try:
+        with open(f"/proc/{child.pid}/stat") as f:
+            ticks = f.read().rpartition(")")[2].split()[11:13]
+    except FileNotFoundError:
+        return 0
+    return sum(map(int, ticks)) / os.sysconf("SC_CLK_TCK")
+
+
+def pause(kind):
+    taken()
+    start, used = time.monotonic(), cpu()
+    wait = int(vtime or 0) / 10 + 0.5
+    if kind == b"icanon":
+        time.sleep(0.1)
+        attrs = termios.tcgetattr(slave)
+        attrs[3] |= termios.ICANON
+        termios.tcsetattr(slave, termios.TCSANOW, attrs)
+    time.sleep(max(0, wait - (time.monotonic() - start)))
+    used = cpu() - used
+    if used > wait / 10:
+        fail(f"CMD used {used:.2f} s of CPU time in a pause of {wait:.1f} s")
 
 
 typein(parts[0])
@@ -54,12 +95,11 @@ while waiting() == 0:
     time.sleep(0.001)
 child = subprocess.Popen(cmd, stdin=slave, start_new_session=True,
                          env=dict(os.environ, TTY_PATH=os.ttyname(slave)))
-for part in parts[1:]:
-    taken(child)
-    time.sleep(int(vtime or 0) / 10 + 0.2)
-    typein(part)
+for kind, typed in zip(parts[1::2], parts[2::2]):
+    pause(kind)
+    typein(typed)
 if hangup:
-    taken(child)
+    taken()
     os.close(master)
     sys.exit(child.wait())
 rc = child.wait()
