@@ -120,10 +120,9 @@ static void prefault(char *buf, std::size_t len)
 #endif
 }
 
-// Reads into the spare capacity of text, doubling it first when full.
-// Returns what read(2) returned, or -1 when no text could hold more. A
-// string asked to grow by less than its capacity doubles it all the same,
-// so it grows only while the double stays within TEXTMAX.
+// Reads into the spare capacity of text, first doubling a full text.
+// Returns what read(2) returned, or -1 when the double would hold more
+// than TEXTMAX.
 static ssize_t readMore(int fd, std::string &text)
 {
 	std::size_t room = text.capacity() - text.size();
@@ -189,37 +188,56 @@ std::string getContents(std::string name)
 	return text;
 }
 
-// After a read of fd gave 0 bytes: true, once more has come, when that was
-// a pause in typing and not the end of input. A terminal in non-canonical
-// mode has no end-of-input character, and with VMIN 0 a read gives 0 bytes
-// when VTIME passes with nothing typed. tcgetattr fails on a terminal that
-// hung up (EIO), and on anything else (ENOTTY).
-static bool paused(int fd)
+// Whether the terminal at fd is in non-canonical mode, where a read takes
+// whatever has been typed, past an LF too, and with VMIN 0 may end with
+// nothing when typing pauses. False in canonical mode, where a read ends
+// at the line's end, and false for a terminal that has hung up (EIO).
+static bool nonCanonical(int fd)
 {
 	termios t;
 
-	return tcgetattr(fd, &t) == 0 && !(t.c_lflag & ICANON) && ready(fd, POLLIN);
+	return tcgetattr(fd, &t) == 0 && !(t.c_lflag & ICANON);
 }
 
-// readSome, but a pause in typing is waited out.
+// After a read of the terminal at fd gave 0 bytes: whether that was a
+// pause in typing, not the end of input. Only Ctrl-D at a terminal in
+// canonical mode ends the input, so a read begun in non-canonical mode,
+// or one whose terminal is in it now, was a pause, even if the mode
+// changed while it ran. A terminal that has hung up (EIO) has ended.
+static bool wasPause(int fd, bool began)
+{
+	termios t;
+
+	return tcgetattr(fd, &t) == 0 && (began || !(t.c_lflag & ICANON));
+}
+
+// readSome at a terminal. In non-canonical mode it reads a byte at a time,
+// so that no read takes what was typed after the line's LF: a terminal
+// cannot take it back, and it is the shell's. A pause in typing is waited
+// out.
 static ssize_t readTyped(int fd, char *p, std::size_t len)
 {
+	bool began;
 	ssize_t n;
-	while ((n = readSome(fd, p, len)) == 0 && paused(fd))
-		;
+
+	do {
+		began = nonCanonical(fd);
+		n = readSome(fd, p, began ? 1 : len);
+	} while (n == 0 && wasPause(fd, began) && ready(fd, POLLIN));
 	return n;
 }
 
 // Reads fd into buf up to and past its next LF, or until buf is full or the
 // input ends. What came past the LF is given back to a regular file for
-// whoever reads it next; a pipe cannot take it back. Returns the bytes
-// held, the LF included, or -1 when a read fails.
-static ssize_t readLine(int fd, char *buf, std::size_t size)
+// whoever reads it next; a pipe cannot take it back, and a terminal is
+// never read past it. Returns the bytes held, the LF included, or -1 when
+// a read fails.
+static ssize_t readLine(int fd, bool tty, char *buf, std::size_t size)
 {
 	std::size_t have = 0;
 	ssize_t n = 0;
 
-	while (have < size && (n = readTyped(fd, buf + have, size - have)) > 0) {
+	while (have < size && (n = (tty ? readTyped : readSome)(fd, buf + have, size - have)) > 0) {
 		const char *lf = static_cast<const char *>(std::memchr(buf + have, '\n', std::size_t(n)));
 		have += std::size_t(n);
 		if (lf) {
@@ -237,23 +255,23 @@ static ssize_t readLine(int fd, char *buf, std::size_t size)
 // a line would otherwise reach the shell as a command, and a terminal's
 // line does end: at Enter, at end of input, or when it hangs up. A pipe or
 // device may never end the line, so it is left as it is.
-static bool skipLine(int fd, char *buf, std::size_t size)
+static bool skipLine(int fd, bool tty, char *buf, std::size_t size)
 {
 	struct stat st;
 	ssize_t n;
 
-	if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || isatty(fd)))
+	if (!tty && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)))
 		return true;
-	while ((n = readLine(fd, buf, size)) == ssize_t(size) && buf[size - 1] != '\n')
+	while ((n = readLine(fd, tty, buf, size)) == ssize_t(size) && buf[size - 1] != '\n')
 		;
 	return n >= 0;
 }
 
 // True when a name of len bytes, ended by its LF or not, may not be what was
-// typed at fd: a terminal in canonical mode drops unseen what does not fit
-// its line, and one that has hung up (EIO) ends every read as if the input
-// ended, so it may have cut a long line or ended a name before its LF. A
-// short line ended by its LF was typed whole, and costs no call.
+// typed at the terminal fd: one in canonical mode drops unseen what does
+// not fit its line, and one that has hung up (EIO) ends every read as if
+// the input ended, so it may have cut a long line or ended a name before
+// its LF. A short line ended by its LF was typed whole, and costs no call.
 static bool cutByTerminal(int fd, std::size_t len, bool ended)
 {
 	termios t;
@@ -272,19 +290,20 @@ static bool cutByTerminal(int fd, std::size_t len, bool ended)
 // second half is the skip's.
 static std::string readName(int fd)
 {
+	bool tty = isatty(fd);
 	std::string name;
 
-	name.resize_and_overwrite(2 * PATH_MAX, [fd](char *buf, std::size_t) {
-		ssize_t n = readLine(fd, buf, PATH_MAX);
+	name.resize_and_overwrite(2 * PATH_MAX, [fd, tty](char *buf, std::size_t) {
+		ssize_t n = readLine(fd, tty, buf, PATH_MAX);
 		if (n < 0)
 			return std::size_t{0};
 		auto len = std::size_t(n);
 		bool ended = len > 0 && buf[len - 1] == '\n';
 		if (ended)
 			len--;
-		else if (len == PATH_MAX && !skipLine(fd, buf + PATH_MAX, PATH_MAX))
-			return std::size_t{0};
-		return cutByTerminal(fd, len, ended) ? 0 : len;
+		else if (len == PATH_MAX && !skipLine(fd, tty, buf + PATH_MAX, PATH_MAX))
+			return std::size_t{0};	// defensive: a name this long never opens
+		return tty && cutByTerminal(fd, len, ended) ? 0 : len;
 	});
 	return name;
 }

@@ -107,12 +107,15 @@ names() {
 # A canonical terminal keeps 4095 bytes of a line and drops the rest
 # unseen: a name that fills the line may have been cut, and is not opened.
 # Ctrl-D ends a name there. The rest of a longer line is read, never left
-# for the shell to run. At a non-canonical terminal a pause in typing ends
-# nothing.
+# for the shell to run, and in no mode is anything typed after the line
+# taken. At a non-canonical terminal a pause in typing ends nothing, even
+# when the terminal turns canonical during it.
 terminal() {
 	needs python3
 	printf 'f\n' >f
 	printf 'split\n' >split
+	printf 'sec\n' >sec
+	printf 'public\n' >secret_public
 	t() { check "$1" "$P$4" "${5-}" typed "$2" "$3"; }
 	typed() { printf '%b' "$2" | python3 "$SOURCE_DIR/tests/tty.py" "$1" "$exe"; }
 	local long=$(printf 'z%.0s' {1..4100}) fits=${longest:2:-1}/f
@@ -123,9 +126,13 @@ terminal() {
 	t tty-cut	canonical	"${longest}X\n"	'\n'		"$OPEN"
 	t tty-raw-longest raw		"$longest\n"	'f\n\n'
 	t tty-paste	raw		"/tmp/$long; echo PWNED\n" '\n'	"$OPEN"
+	t typeahead-min1 raw		'f\necho TYPEAHEAD\n' 'f\n\necho TYPEAHEAD\n'
+	t typeahead-min0 raw-min0-time0	'f\necho TYPEAHEAD\n' 'f\n\necho TYPEAHEAD\n'
 	t tty-pause	raw-min0-time5	'sp<pause>lit\n'	'split\n\n'
 	t tty-no-wait	raw-min0-time0	'sp<pause>lit\n'	'split\n\n'
 	t tty-pause-paste raw-min0-time0 "$long<pause>zz; echo PWNED\n" '\n' "$OPEN"
+	t turns-canonical raw-min0-time5 'sec<icanon>ret_public\n' 'public\n\n'
+	t turns-canonical-long raw-min0-time5 "$long<icanon>zz; echo PWNED\n" '\n' "$OPEN"
 }
 
 streams() {
