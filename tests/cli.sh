@@ -320,12 +320,12 @@ starved() {
 }
 
 # needs COMMAND: a tool the group cannot run without. The group is skipped
-# without it, unless GFC_REQUIRE_TEST_TOOLS=1 asks for every group to run,
-# as .ci/run does.
+# without it, unless the build was configured with GFC_REQUIRE_TEST_TOOLS,
+# as .ci/run does, or GFC_REQUIRE_TEST_TOOLS=1 is in the environment.
 needs() {
 	command -v "$1" >/dev/null && return
-	if [ "${GFC_REQUIRE_TEST_TOOLS:-}" = 1 ]; then
-		echo "failed: $1 is missing, and GFC_REQUIRE_TEST_TOOLS=1"
+	if [ "$REQUIRE_TEST_TOOLS" = 1 ] || [ "${GFC_REQUIRE_TEST_TOOLS:-}" = 1 ]; then
+		echo "failed: $1 is missing, and test tools are required"
 		exit 1
 	fi
 	echo "skipped: $1 is missing"
