@@ -188,30 +188,38 @@ std::string getContents(std::string name)
 	return text;
 }
 
-// Whether the terminal at fd is in non-canonical mode, where a read takes
-// whatever has been typed, past an LF too, and with VMIN 0 may end with
-// nothing when typing pauses. False in canonical mode, where a read ends
-// at the line's end, and false for a terminal that has hung up (EIO).
-static bool nonCanonical(int fd)
+// Whether a read of a terminal so set takes whatever has been typed, past
+// an LF too: in non-canonical mode, where with VMIN 0 it may also end with
+// nothing when typing pauses, and with EXTPROC (the line mode of telnet
+// and rlogin), where the kernel hands reads raw bytes in canonical mode
+// too.
+static bool readsRaw(const termios &t)
+{
+	return !(t.c_lflag & ICANON) || (t.c_lflag & EXTPROC);
+}
+
+// Whether the terminal at fd reads raw now; false for one that has hung
+// up (EIO).
+static bool rawNow(int fd)
 {
 	termios t;
 
-	return tcgetattr(fd, &t) == 0 && !(t.c_lflag & ICANON);
+	return tcgetattr(fd, &t) == 0 && readsRaw(t);
 }
 
 // After a read of the terminal at fd gave 0 bytes: whether that was a
-// pause in typing, not the end of input. Only Ctrl-D at a terminal in
-// canonical mode ends the input, so a read begun in non-canonical mode,
-// or one whose terminal is in it now, was a pause, even if the mode
-// changed while it ran. A terminal that has hung up (EIO) has ended.
+// pause in typing, not the end of input. Only Ctrl-D at a terminal that
+// reads lines ends the input, so a read begun raw, or one whose terminal
+// reads raw now, was a pause, even if the mode changed while it ran. A
+// terminal that has hung up (EIO) has ended.
 static bool wasPause(int fd, bool began)
 {
 	termios t;
 
-	return tcgetattr(fd, &t) == 0 && (began || !(t.c_lflag & ICANON));
+	return tcgetattr(fd, &t) == 0 && (began || readsRaw(t));
 }
 
-// readSome at a terminal. In non-canonical mode it reads a byte at a time,
+// readSome at a terminal. Where reads are raw it reads a byte at a time,
 // so that no read takes what was typed after the line's LF: a terminal
 // cannot take it back, and it is the shell's. A pause in typing is waited
 // out.
@@ -221,7 +229,7 @@ static ssize_t readTyped(int fd, char *p, std::size_t len)
 	ssize_t n;
 
 	do {
-		began = nonCanonical(fd);
+		began = rawNow(fd);
 		n = readSome(fd, p, began ? 1 : len);
 	} while (n == 0 && wasPause(fd, began) && ready(fd, POLLIN));
 	return n;
@@ -267,20 +275,20 @@ static bool skipLine(int fd, bool tty, char *buf, std::size_t size)
 	return n >= 0;
 }
 
-// True when a name of len bytes, ended by its LF or not, may not be what was
-// typed at the terminal fd: one in canonical mode drops unseen what does
-// not fit its line, and one that has hung up (EIO) ends every read as if
-// the input ended, so it may have cut a long line or ended a name before
-// its LF. A short line ended by its LF was typed whole, and costs no call.
+// True when a name of len bytes, ended by its LF or not, may not be what
+// was typed at the terminal fd. In canonical mode a terminal keeps 4095
+// bytes of a line and drops the rest unseen, and its mode may have changed
+// since the line was typed: at any terminal, a name that long may have
+// been cut. One that has hung up (EIO) ends every read as if the input
+// ended, so it may have ended a name before its LF. A short line ended by
+// its LF was typed whole, and costs no call.
 static bool cutByTerminal(int fd, std::size_t len, bool ended)
 {
 	termios t;
 
-	if (ended && len < TTYLINE)
-		return false;
-	if (tcgetattr(fd, &t) != 0)
-		return errno == EIO;
-	return len >= TTYLINE && (t.c_lflag & ICANON);
+	if (len >= TTYLINE)
+		return true;
+	return !ended && tcgetattr(fd, &t) != 0 && errno == EIO;
 }
 
 // The first line of fd without its LF; empty when a read fails or a

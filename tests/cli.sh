@@ -105,11 +105,12 @@ names() {
 }
 
 # A canonical terminal keeps 4095 bytes of a line and drops the rest
-# unseen: a name that fills the line may have been cut, and is not opened.
-# Ctrl-D ends a name there. The rest of a longer line is read, never left
-# for the shell to run, and in no mode is anything typed after the line
-# taken. At a non-canonical terminal a pause in typing ends nothing, even
-# when the terminal turns canonical during it.
+# unseen, and its mode may change after: a name that long may have been
+# cut, and is not opened at any terminal. Ctrl-D ends a name there. The
+# rest of a longer line is read, never left for the shell to run, and what
+# is typed after the line is not taken where reads are raw (non-canonical
+# mode, EXTPROC). A pause in typing ends nothing, even when the terminal
+# turns canonical during it, and a non-blocking terminal is waited for.
 terminal() {
 	needs python3
 	printf 'f\n' >f
@@ -124,15 +125,20 @@ terminal() {
 	t tty-eof	canonical	'f\x04\x04'	'f\n\n'
 	t tty-fits	canonical	"$fits\n"	'f\n\n'
 	t tty-cut	canonical	"${longest}X\n"	'\n'		"$OPEN"
-	t tty-raw-longest raw		"$longest\n"	'f\n\n'
+	t cut-then-raw	canonical-thenraw "$longest${long:0:33}\nREST\n" '\nREST\n' "$OPEN"
+	t tty-raw-longest raw		"$longest\n"	'\n'		"$OPEN"
 	t tty-paste	raw		"/tmp/$long; echo PWNED\n" '\n'	"$OPEN"
 	t typeahead-min1 raw		'f\necho TYPEAHEAD\n' 'f\n\necho TYPEAHEAD\n'
 	t typeahead-min0 raw-min0-time0	'f\necho TYPEAHEAD\n' 'f\n\necho TYPEAHEAD\n'
+	t extproc	canonical-extproc 'sec<pause>ret_public\nTYPEAHEAD\n' 'public\n\nTYPEAHEAD\n'
+	t extproc-typeahead canonical-extproc 'secret_public\nTYPEAHEAD\n' 'public\n\nTYPEAHEAD\n'
 	t tty-pause	raw-min0-time5	'sp<pause>lit\n'	'split\n\n'
 	t tty-no-wait	raw-min0-time0	'sp<pause>lit\n'	'split\n\n'
 	t tty-pause-paste raw-min0-time0 "$long<pause>zz; echo PWNED\n" '\n' "$OPEN"
 	t turns-canonical raw-min0-time5 'sec<icanon>ret_public\n' 'public\n\n'
 	t turns-canonical-long raw-min0-time5 "$long<icanon>zz; echo PWNED\n" '\n' "$OPEN"
+	t tty-nonblocking canonical-nonblock 'sp\x04<pause>lit\n' 'split\n\n'
+	t tty-nonblocking-raw raw-nonblock 'sp<pause>lit\n'	'split\n\n'
 }
 
 streams() {

@@ -2,9 +2,12 @@
 # Runs CMD with a new terminal as its standard input, not its controlling
 # one, once TYPED, read from standard input, has been typed at it. MODE is
 # "canonical" or "raw" (-icanon), "raw" perhaps with "-minM-timeT" for VMIN
-# and VTIME, then perhaps "-hangup" to close the terminal as soon as CMD has
-# read all that was typed; otherwise, when CMD has ended, what it left
-# unread is written to standard output. "<pause>" in TYPED is a pause: what
+# and VTIME, then any of: "-extproc" to set EXTPROC; "-thenraw" to leave
+# canonical mode once the terminal holds a line, before CMD starts;
+# "-nonblock" for a standard input in O_NONBLOCK mode; "-hangup" to close
+# the terminal as soon as CMD has read all that was typed. Without
+# "-hangup", when CMD has ended, what it left unread is written to standard
+# output. "<pause>" in TYPED is a pause: what
 # follows is typed once CMD has read all before it and VTIME and 0.5 s
 # more have passed. "<icanon>" is a pause in which, 0.1 s in, another
 # process puts the terminal in canonical mode. Exits with CMD's status, or
@@ -21,17 +24,22 @@ import termios
 import time
 
 mode, cmd = sys.argv[1], sys.argv[2:]
-raw, vmin, vtime, hangup = re.fullmatch(
-    r"(canonical|raw)(?:-min(\d+)-time(\d+))?(-hangup)?", mode).groups()
+raw, vmin, vtime, flags = re.fullmatch(
+    r"(canonical|raw)(?:-min(\d+)-time(\d+))?((?:-(?:extproc|thenraw|nonblock|hangup))*)",
+    mode).groups()
+flags = flags.split("-")
+# Python's termios lacks it.
+EXTPROC = getattr(termios, "EXTPROC", 0o200000)
 parts = re.split(rb"<(pause|icanon)>", sys.stdin.buffer.read())
 master, slave = os.openpty()
 attrs = termios.tcgetattr(slave)
 attrs[3] &= ~termios.ECHO
 if raw == "raw":
     attrs[3] &= ~termios.ICANON
+if "extproc" in flags:
+    attrs[3] |= EXTPROC
 if vmin:
     attrs[6][termios.VMIN], attrs[6][termios.VTIME] = int(vmin), int(vtime)
-termios.tcsetattr(slave, termios.TCSANOW, attrs)
 child = None
 
 
@@ -44,6 +52,16 @@ def fail(why):
 
 signal.signal(signal.SIGALRM, lambda *_: fail("CMD has not ended after 10 s"))
 signal.alarm(10)
+
+
+def setmode(attrs):
+    """Sets the terminal's mode, and fails if it did not take."""
+    termios.tcsetattr(slave, termios.TCSANOW, attrs)
+    if termios.tcgetattr(slave)[3] != attrs[3]:
+        fail(f"the terminal did not take the mode {mode}")
+
+
+setmode(attrs)
 
 
 def waiting():
@@ -79,9 +97,8 @@ def pause(kind):
     wait = int(vtime or 0) / 10 + 0.5
     if kind == b"icanon":
         time.sleep(0.1)
-        attrs = termios.tcgetattr(slave)
         attrs[3] |= termios.ICANON
-        termios.tcsetattr(slave, termios.TCSANOW, attrs)
+        setmode(attrs)
     time.sleep(max(0, wait - (time.monotonic() - start)))
     used = cpu() - used
     if used > wait / 10:
@@ -93,12 +110,19 @@ typein(parts[0])
 # a canonical one does only at the line's end (LF or Ctrl-D).
 while waiting() == 0:
     time.sleep(0.001)
-child = subprocess.Popen(cmd, stdin=slave, start_new_session=True,
+if "thenraw" in flags:
+    attrs[3] &= ~termios.ICANON
+    setmode(attrs)
+# An open file description of its own, so that O_NONBLOCK is CMD's alone.
+stdin = os.open(os.ttyname(slave), os.O_RDWR | os.O_NOCTTY |
+                (os.O_NONBLOCK if "nonblock" in flags else 0))
+child = subprocess.Popen(cmd, stdin=stdin, start_new_session=True,
                          env=dict(os.environ, TTY_PATH=os.ttyname(slave)))
+os.close(stdin)
 for kind, typed in zip(parts[1::2], parts[2::2]):
     pause(kind)
     typein(typed)
-if hangup:
+if "hangup" in flags:
     taken()
     os.close(master)
     sys.exit(child.wait())
