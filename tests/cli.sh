@@ -377,16 +377,23 @@ package() {
 		grep -v 'root privileges' lint.err >&2
 		return $rc
 	}
-	# build SOURCE DIR [VAR=VALUE...]: configures and builds the program
-	# from SOURCE in DIR as this build was, in the environment given.
+	# build SOURCE DIR [VAR=VALUE | -DVAR=VALUE...]: configures and builds
+	# the program from SOURCE in DIR as this build was, in the environment
+	# given, with the cache entries given.
 	build() {
-		local src=$1 dir=$2
+		local src=$1 dir=$2 vars=() defs=() arg
 		shift 2
-		env "$@" cmake -S "$src" -B "$dir" -DBUILD_TESTING=OFF \
+		for arg; do
+			case $arg in -D*) defs+=("$arg") ;; *) vars+=("$arg") ;; esac
+		done
+		env "${vars[@]}" cmake -S "$src" -B "$dir" -DBUILD_TESTING=OFF \
 			-DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DCMAKE_CXX_COMPILER="$CXX" \
-			-DGFC_STATIC_RUNTIME="$STATIC_RUNTIME" -DGFC_HARDEN="$HARDEN" >"$dir.log" 2>&1 &&
+			-DGFC_STATIC_RUNTIME="$STATIC_RUNTIME" -DGFC_HARDEN="$HARDEN" "${defs[@]}" >"$dir.log" 2>&1 &&
 			cmake --build "$dir" >>"$dir.log" 2>&1 || { cat "$dir.log"; return 1; }
 	}
+	# said LOG TEXT: LOG holds TEXT, which CMake may have wrapped at any
+	# space.
+	said() { tr -s '\n ' '  ' <"$1" | grep -qF "$2"; }
 	# debs SOURCE DIR [VAR=VALUE...]: builds from SOURCE under umask 077, in
 	# the environment given, and packages in DIR.
 	debs() { (umask 077; build "$@" && cpack -G DEB --config "$2/CPackConfig.cmake" -B "$2/deb") >>again.log 2>&1; }
@@ -446,6 +453,34 @@ package() {
 		env "$@" cpack -G DEB --config "$CPACK_CONFIG" -B "$dir" >"$dir.log" 2>&1 && return 1
 		[ -z "$(find "$dir" -name '*.deb' 2>/dev/null)" ] && grep -q "$reason" "$dir.log" || cat "$dir.log"
 	}
+	# A compiler that cannot link the static runtime: the build says so
+	# and links the shared one. Its documents go where CMAKE_INSTALL_DOCDIR
+	# says.
+	printf '#!/bin/sh\nfor a; do [ "$a" = -static-libstdc++ ] && exit 1; done\nexec %q "$@"\n' "$CXX" >nostatic &&
+		chmod +x nostatic || exit 1
+	fallback() {
+		CXX=$tmp/nostatic STATIC_RUNTIME=1 build "$SOURCE_DIR" fallback -DCMAKE_INSTALL_DOCDIR=share/doc/gfc &&
+			said fallback.log 'The C++ runtime cannot be linked statically here' &&
+			readelf -d fallback/grabbing_file_contents | grep -q 'NEEDED.*\[libstdc++\.so\.6\]' &&
+			local exe=$tmp/fallback/grabbing_file_contents && feed 'f\n'
+	}
+	installed() {
+		cmake --install fallback --prefix "$tmp/inst" >install.log 2>&1 || { cat install.log; return 1; }
+		(cd inst && find . -type f | sort)
+	}
+	# With GFC_REQUIRE_TEST_TOOLS on, a group whose tool is missing fails:
+	# the manual's, where PATH holds every command but mandoc.
+	required() {
+		local hidden=$tmp/nomandoc dir IFS=:
+		mkdir "$hidden" || return 1
+		for dir in $PATH; do ln -s "$dir"/* "$hidden" 2>/dev/null; done
+		rm "$hidden/mandoc" &&
+			cmake -S "$SOURCE_DIR" -B required -DGFC_REQUIRE_TEST_TOOLS=ON -DGFC_STATIC_RUNTIME=OFF \
+				-DGFC_HARDEN=OFF >required.log 2>&1 &&
+			! env -u GFC_REQUIRE_TEST_TOOLS PATH="$hidden" ctest --test-dir required -R '^manual$' \
+				--output-on-failure >>required.log 2>&1 &&
+			grep -q '^failed: mandoc is missing' required.log || { cat required.log; return 1; }
+	}
 	# A dpkg-shlibdeps that runs but finds nothing.
 	mkdir fake && printf '#!/bin/sh\n' >fake/dpkg-shlibdeps && chmod +x fake/dpkg-shlibdeps
 	kept() { [ "$(cat "$manifest" 2>/dev/null || echo none)" = "$before" ]; }
@@ -454,6 +489,10 @@ package() {
 	check reproducible '' '' again
 	check packager-flags '' '' flags
 	check other-runtime '' '' other
+	printf 'f\n' >f
+	check static-fallback "${P}f\n\n" '' fallback
+	check docdir "./bin/grabbing_file_contents\n./share/doc/gfc/changelog.gz\n./share/doc/gfc/copyright\n./share/man/man1/grabbing_file_contents.1.gz\n" '' installed
+	check tools-required '' '' required
 	check needs-depends '' '' refused nodeb 'does not depend on libc6' PATH="$tmp/fake:$PATH"
 	check bad-epoch '' '' refused noepoch 'not a count of seconds' SOURCE_DATE_EPOCH=abc
 	check late-epoch '' '' refused lateepoch 'at most 8589934591' SOURCE_DATE_EPOCH=8589934592
