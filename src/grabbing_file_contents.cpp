@@ -77,11 +77,21 @@ static bool ready(int fd, short events)
 	return r == 1;
 }
 
+// Whether fd is a regular file.
+static bool regular(int fd)
+{
+	struct stat st;
+
+	return fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
 // After a failed read or write: true when it is worth trying again, which
-// for a non-blocking fd means once it is ready.
+// for a non-blocking fd means once it is ready. A regular file is always
+// ready, so EAGAIN from one (a FUSE or network file system's) is a
+// failure: waiting for it would spin.
 static bool again(int fd, short events)
 {
-	return errno == EINTR || (errno == EAGAIN && ready(fd, events));
+	return errno == EINTR || (errno == EAGAIN && !regular(fd) && ready(fd, events));
 }
 
 // read(2), but through interrupts and non-blocking waits.
@@ -265,10 +275,9 @@ static ssize_t readLine(int fd, bool tty, char *buf, std::size_t size)
 // device may never end the line, so it is left as it is.
 static bool skipLine(int fd, bool tty, char *buf, std::size_t size)
 {
-	struct stat st;
 	ssize_t n;
 
-	if (!tty && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)))
+	if (!tty && !regular(fd))
 		return true;
 	while ((n = readLine(fd, tty, buf, size)) == ssize_t(size) && buf[size - 1] != '\n')
 		;

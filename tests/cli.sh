@@ -177,19 +177,20 @@ streams() {
 	} 3>&1
 	check stderr-nonblocking "$P\n" "$OPEN" full_err
 }
+# Perl that runs @ARGV, reaps it and exits with its status, or dies when
+# it used more CPU time than $limit seconds, as a run that retries at once
+# instead of waiting does.
+reap='defined(my $pid = fork) or die "fork: $!\n";
+	$pid or exec { $ARGV[0] } @ARGV or die "exec: $!\n";
+	waitpid $pid, 0;
+	my ($status, $cpu) = ($?, (times)[2] + (times)[3]);
+	$cpu <= $limit or die sprintf "the program used %.2f s of CPU time, more than %.2f s\n", $cpu, $limit;
+	exit($status & 127 ? 128 + ($status & 127) : $status >> 8);'
 # nonblock STREAM WAIT [PERL]: runs the program with STREAM (STDIN, STDOUT
-# or STDERR) in O_NONBLOCK mode, after the Perl code PERL, and reaps it. A
-# run kept waiting WAIT seconds that uses more CPU time than a tenth of
-# that, as one that retries EAGAIN at once does, fails.
+# or STDERR) in O_NONBLOCK mode, after the Perl code PERL. A run kept
+# waiting WAIT seconds may use a tenth of that in CPU time.
 nonblock() {
-	perl -MFcntl -e "fcntl($1, F_SETFL, O_NONBLOCK) or die; ${3-};"'
-		my $wait = shift;
-		defined(my $pid = fork) or die "fork: $!\n";
-		$pid or exec { $ARGV[0] } @ARGV or die "exec: $!\n";
-		waitpid $pid, 0;
-		my ($status, $cpu) = ($?, (times)[2] + (times)[3]);
-		$cpu <= $wait / 10 or die sprintf "nonblock: the program used %.2f s of CPU time in a wait of %.1f s\n", $cpu, $wait;
-		exit($status & 127 ? 128 + ($status & 127) : $status >> 8);' "$2" "$exe"
+	perl -MFcntl -e "fcntl($1, F_SETFL, O_NONBLOCK) or die; ${3-}; my \$limit = shift() / 10; $reap" "$2" "$exe"
 }
 
 # Faults injected into the reads of the file or of standard input, or the
@@ -199,7 +200,12 @@ faults() {
 	export ASAN_OPTIONS=detect_leaks=0
 	printf 'a\nb\nc\n' >f
 	printf 'f\n' >in
-	inject() { strace -qqq -o /dev/null -P "$tmp/$1" -e trace=$2 -e inject=$2:"$3" "$exe" <in; }
+	# A failure retried forever fails the row: a run must end within 10 s
+	# and 1 s of CPU time.
+	inject() {
+		timeout 10 perl -e "my \$limit = 1; $reap" \
+			strace -qqq -o /dev/null -P "$tmp/$1" -e trace=$2 -e inject=$2:"$3" "$exe" <in
+	}
 	check eio-first "$P\n" "$READ" inject f read error=EIO:when=1
 	check eio-after-lines "$P\n" "$READ" inject f read error=EIO:when=2
 	check eintr-retried "${P}a\nb\nc\n\n" '' inject f read error=EINTR:when=1
@@ -215,6 +221,11 @@ faults() {
 	# ends with the message and status 0.
 	printf "f\\0%05000d\nREST\n" 0 >in
 	check eio-in-name "$P\n" "$OPEN" inject in read error=EIO:when=2
+	# A regular file is always ready: EAGAIN from one, as from a FUSE file
+	# system, is a failed read, not a wait.
+	printf 'f\n' >in
+	check eagain-file "$P\n" "$READ" inject f read error=EAGAIN
+	check eagain-stdin "$P\n" "$OPEN" inject in read error=EAGAIN
 }
 
 # A terminal that hangs up ends every read as if the input ended: a name it
