@@ -528,7 +528,7 @@ package() {
 	check static-fallback "${P}f\n\n" '' fallback
 	check docdir "./bin/grabbing_file_contents\n./share/doc/gfc/changelog.gz\n./share/doc/gfc/copyright\n./share/man/man1/grabbing_file_contents.1.gz\n" '' installed
 	check tools-required '' '' required
-	check needs-depends '' '' refused nodeb 'does not depend on libc6' PATH="$tmp/fake:$PATH"
+	check needs-depends '' '' refused nodeb 'declares no dependencies' PATH="$tmp/fake:$PATH"
 	check bad-epoch '' '' refused noepoch 'not a count of seconds' SOURCE_DATE_EPOCH=abc
 	check late-epoch '' '' refused lateepoch 'at most 8589934591' SOURCE_DATE_EPOCH=8589934592
 	check manifest-kept '' '' kept
