@@ -363,7 +363,9 @@ manual() {
 
 # The package as users get it: its files, lintian, a run of its binary; the
 # same bytes again from the source tarball and under other umasks; the
-# packager's flags; and the user's install manifest left alone.
+# packager's flags; and the user's install manifest left alone. And the
+# build's other promises: the shared runtime where the static one cannot
+# link, the packager's doc folder, test tools that must be there.
 package() {
 	needs dpkg-deb
 	needs dpkg-buildflags
